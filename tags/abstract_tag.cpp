@@ -1,0 +1,58 @@
+#include "abstract_tag.h"
+
+#include "tag_types.h"
+
+namespace marlinote {
+
+int TAbstractTag::ReadTag(const std::string& path) {
+  path_ = path;
+  return 0;
+}
+
+std::string TAbstractTag::GetField(std::string_view key) const {
+  for (const TagField& f : fields_)
+    if (f.key == key) return f.value;
+  return {};
+}
+
+int TAbstractTag::GetTagType() const { return kTagNone; }
+
+std::string TAbstractTag::GetFilePath() const { return path_; }
+
+std::string TAbstractTag::GetFileName() const {
+  const auto slash = path_.rfind('/');
+  return slash == std::string::npos ? path_ : path_.substr(slash + 1);
+}
+
+FieldList& TAbstractTag::GetFieldList() { return fields_; }
+
+int TAbstractTag::SetField(std::string_view key, std::string_view value) {
+  for (TagField& f : fields_) {
+    if (f.key == key) {
+      f.value = value;
+      return 1;
+    }
+  }
+  fields_.push_back({std::string(key), std::string(value)});
+  return 1;
+}
+
+bool TAbstractTag::CopyFields(const FieldList& fields) {
+  RemoveTag();
+  fields_.insert(fields_.end(), fields.begin(), fields.end());
+  return true;
+}
+
+int TAbstractTag::SetFilePath(const std::string& path) {
+  path_ = path;
+  return 1;
+}
+
+bool TAbstractTag::RemoveTag() {
+  fields_.clear();
+  return true;
+}
+
+bool TAbstractTag::WriteTag() { return false; }
+
+}  // namespace marlinote

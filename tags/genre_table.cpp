@@ -1,0 +1,185 @@
+#include "genre_table.h"
+
+namespace marlinote {
+
+namespace {
+
+// The spellings are the program's own and are stored in files as they are.
+constexpr const char* kNamed[] = {
+    "Blues",
+    "Classic Rock",
+    "Country",
+    "Dance",
+    "Disco",
+    "Funk",
+    "Grunge",
+    "Hip-Hop",
+    "Jazz",
+    "Metal",
+    "New Age",
+    "Oldies",
+    "Other",
+    "Pop",
+    "R&B",
+    "Rap",
+    "Reggae",
+    "Rock",
+    "Techno",
+    "Industrial",
+    "Alternative",
+    "Ska",
+    "Death Metal",
+    "Pranks",
+    "Soundtrack",
+    "Euro-tecno",
+    "Ambient",
+    "Trip-Hop",
+    "Vocal",
+    "Juzz+Funk",
+    "Fusion",
+    "Trance",
+    "Classical",
+    "Instrumental",
+    "Acid",
+    "House",
+    "Game",
+    "Sound Clip",
+    "Gospel",
+    "Noise",
+    "AlternRock",
+    "Bass",
+    "Soul",
+    "Punk",
+    "Space",
+    "Meditative",
+    "Instrumental Pop",
+    "Instrumental Rock",
+    "Ethnic",
+    "Gothic",
+    "Darkwave",
+    "Techno-Industrial",
+    "Electronic",
+    "Pop-Folk",
+    "Eurodance",
+    "Dream",
+    "Southern Rock",
+    "Comedy",
+    "Cult",
+    "Gangsta",
+    "Top 40",
+    "Christian Rap",
+    "Pop/Funk",
+    "Jungle",
+    "Native American",
+    "Cabaret",
+    "New Wave",
+    "Psychadelic",
+    "Rave",
+    "Showtunes",
+    "Trailer",
+    "Lo-Fi",
+    "Tribal",
+    "Acid Punk",
+    "Acid Jazz",
+    "Polka",
+    "Retro",
+    "Musical",
+    "Rock & Roll",
+    "Hard Rock",
+    "Folk",
+    "Folk/Rock",
+    "National Folk",
+    "Swing",
+    "Fast-Fusion",
+    "Bedob",
+    "Latin",
+    "Revival",
+    "Celtic",
+    "Bluegrass",
+    "Avantagarde",
+    "Gothic Rock",
+    "Progressive Rock",
+    "Psychadelic Rock",
+    "Symphonic Rock",
+    "Slow Rock",
+    "Big band",
+    "Chorus",
+    "Easy Listening",
+    "Acoustic",
+    "Humour",
+    "SpeechChanson",
+    "Chanson",
+    "Opera",
+    "Chamber Music",
+    "Sonata",
+    "Symphony",
+    "Booty Bass",
+    "Primus",
+    "Porn Groove",
+    "Satire",
+    "Slow Jam",
+    "Club",
+    "Tango",
+    "Samba",
+    "Folklore",
+    "Ballad",
+    "Power Ballad",
+    "Rhytmic Soul",
+    "Freestyle",
+    "Duet",
+    "Punk Rock",
+    "Drum Solo",
+    "Acapella",
+    "Euro-House",
+    "Dance Hall",
+    "Goa",
+    "Dram & Bass",
+    "Club-House",
+    "Hardcore",
+    "Terror",
+    "Indie",
+    "BritPop",
+    "Negerpunk",
+    "Polsk Punk",
+    "Beat",
+    "Chiristian Gangsta Rap",
+    "Heavy Metal",
+    "Black Metal",
+    "Crossover",
+    "Contemporary Christian",
+    "Christian Rock",
+    "Merengue",
+    "Salsa",
+    "Thrash Metal",
+    "Anime",
+    "JPop",
+    "Synthpop",
+};
+
+constexpr const char* kTail[] = {"Seiyu", "Tecno Ambient", "Moemoe", "Tokusatsu", "Anime"};
+
+constexpr std::array<const char*, kGenreCount> BuildTable() {
+  std::array<const char*, kGenreCount> table{};
+  for (int i = 0; i < kGenreCount; ++i) table[i] = "";
+  for (int i = 0; i < 148; ++i) table[i] = kNamed[i];
+  for (int i = 0; i < 5; ++i) table[251 + i] = kTail[i];
+  return table;
+}
+
+constexpr std::array<const char*, kGenreCount> kTable = BuildTable();
+
+}  // namespace
+
+const char* GenreName(int index) {
+  if (index < 0 || index >= kGenreCount) return "";
+  return kTable[index];
+}
+
+int GenreIndex(std::string_view name) {
+  int found = 0;
+  for (int i = 0; i < kGenreCount; ++i)
+    if (name == kTable[i]) found = i;
+  return found;
+}
+
+}  // namespace marlinote
