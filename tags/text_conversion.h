@@ -1,15 +1,22 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace marlinote {
 
 // UTF-8 to code page 932. A character that code page 932 cannot hold, a cut sequence and a
-// four-byte sequence each become one space; a leading byte-order mark is dropped.
+// four-byte sequence each become one space; a leading byte-order mark is dropped. Never
+// reads past the end of its text.
 std::string Utf8ToLocal(std::string_view utf8);
 
-// Code page 932 to UTF-8.
+// Code page 932 to UTF-8. A byte that is not valid code page 932 becomes U+FFFD.
 std::string LocalToUtf8(std::string_view local);
+
+// Code page 932 bytes of a UTF-8 text, or nothing when the text is not valid UTF-8 or holds a
+// character that code page 932 cannot hold. For text a person typed: it is refused, never
+// replaced.
+std::optional<std::string> Utf8ToLocalExact(std::string_view utf8);
 
 }  // namespace marlinote
