@@ -1,0 +1,78 @@
+#include "ape_format.h"
+
+#include <limits>
+
+namespace marlinote {
+
+namespace {
+
+constexpr std::string_view kPreamble = "APETAGEX";
+constexpr std::size_t kItemHeadSize = 8;
+
+std::uint32_t ReadLe32(std::string_view bytes, std::size_t offset) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < 4; ++i)
+    value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
+  return value;
+}
+
+void AppendLe32(std::string& out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+}  // namespace
+
+std::optional<ApeFooter> ParseApeFooter(std::string_view bytes) {
+  if (bytes.size() != kApeFooterSize || bytes.substr(0, kPreamble.size()) != kPreamble)
+    return std::nullopt;
+  return ApeFooter{ReadLe32(bytes, 8), ReadLe32(bytes, 12), ReadLe32(bytes, 16),
+                   ReadLe32(bytes, 20)};
+}
+
+std::string RenderApeFooter(std::uint32_t tagSize, std::uint32_t itemCount) {
+  std::string footer(kPreamble);
+  AppendLe32(footer, kApeVersion);
+  AppendLe32(footer, tagSize);
+  AppendLe32(footer, itemCount);
+  AppendLe32(footer, 0);
+  footer.append(8, '\0');
+  return footer;
+}
+
+FieldList ParseApeItems(std::string_view items) {
+  FieldList fields;
+  std::size_t pos = 0;
+  while (items.size() - pos >= kItemHeadSize) {
+    const std::size_t valueSize = ReadLe32(items, pos);
+    const std::size_t keyStart = pos + kItemHeadSize;
+    const std::size_t keyEnd = items.find('\0', keyStart);
+    if (keyEnd == std::string_view::npos) break;
+    const std::size_t valueStart = keyEnd + 1;
+    if (valueSize > items.size() - valueStart) break;
+    std::string_view value = items.substr(valueStart, valueSize);
+    value = value.substr(0, value.find('\0'));
+    fields.push_back({std::string(items.substr(keyStart, keyEnd - keyStart)), std::string(value)});
+    pos = valueStart + valueSize;
+  }
+  return fields;
+}
+
+std::string RenderApeItems(const FieldList& fields) {
+  std::string items;
+  for (const TagField& f : fields) {
+    AppendLe32(items, static_cast<std::uint32_t>(f.value.size() + 1));
+    AppendLe32(items, 0);
+    items.append(f.key).push_back('\0');
+    items.append(f.value).push_back('\0');
+  }
+  return items;
+}
+
+std::optional<std::string> RenderApeTag(const FieldList& fields) {
+  std::string tag = RenderApeItems(fields);
+  if (tag.size() > std::numeric_limits<std::uint32_t>::max() - kApeFooterSize) return std::nullopt;
+  const auto tagSize = static_cast<std::uint32_t>(tag.size() + kApeFooterSize);
+  return tag + RenderApeFooter(tagSize, static_cast<std::uint32_t>(fields.size()));
+}
+
+}  // namespace marlinote

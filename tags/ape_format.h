@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "tags/tag_field.h"
+
+namespace marlinote {
+
+inline constexpr std::size_t kApeFooterSize = 32;
+inline constexpr std::uint32_t kApeVersion = 1000;
+
+struct ApeFooter {
+  std::uint32_t version = 0;
+  // Bytes of all items plus the footer; a header in front of the items is not counted.
+  std::uint32_t tagSize = 0;
+  std::uint32_t itemCount = 0;
+  std::uint32_t flags = 0;
+};
+
+// The footer in 32 bytes; nothing when they do not begin with "APETAGEX".
+std::optional<ApeFooter> ParseApeFooter(std::string_view bytes);
+
+// A version 1000 footer without a header: flags and reserved bytes zero.
+std::string RenderApeFooter(std::uint32_t tagSize, std::uint32_t itemCount);
+
+// The pairs of the items that fill `items` exactly. A damaged item (sizes that run past the
+// end, a key without its zero byte) ends the parse; the pairs before it are kept. A value
+// is taken up to its first zero byte.
+FieldList ParseApeItems(std::string_view items);
+
+// One item per pair in list order: value size (value + its zero byte), flags 0, key and a
+// zero byte, value and a zero byte.
+std::string RenderApeItems(const FieldList& fields);
+
+// The items of every pair followed by their footer; nothing when the tag would not fit the
+// footer's 32-bit size.
+std::optional<std::string> RenderApeTag(const FieldList& fields);
+
+}  // namespace marlinote

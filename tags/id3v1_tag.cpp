@@ -1,0 +1,50 @@
+#include "id3v1_tag.h"
+
+#include "platform/file_handle.h"
+#include "platform/file_ops.h"
+#include "tags/id3v1_trailer.h"
+#include "tags/tag_types.h"
+#include "tags/tail_io.h"
+
+namespace marlinote {
+
+namespace {
+
+// The last 128 bytes of an open file and the file's size; false when the file is shorter
+// or they are not a trailer.
+bool ReadTrailer(std::FILE* file, std::string& trailer, std::int64_t& size) {
+  size = StreamSize(file);
+  if (size < static_cast<std::int64_t>(kId3v1Size)) return false;
+  return ReadBytesAt(file, size - static_cast<std::int64_t>(kId3v1Size), kId3v1Size, trailer) &&
+         trailer.compare(0, 3, "TAG") == 0;
+}
+
+}  // namespace
+
+int TID3v1Tag::ReadTag(const std::string& path) {
+  FileHandle file = OpenFile(path, "rb");
+  if (!file) return -1;
+  std::string trailer;
+  std::int64_t size = 0;
+  if (!ReadTrailer(file.get(), trailer, size)) return -1;
+  std::optional<FieldList> fields = ParseId3v1Trailer(trailer);
+  if (!fields) return -1;
+  path_ = path;
+  fields_.insert(fields_.end(), fields->begin(), fields->end());
+  return 0;
+}
+
+int TID3v1Tag::GetTagType() const { return kTagId3v1; }
+
+bool TID3v1Tag::RemoveTag() {
+  FileHandle file = OpenFile(path_, "r+b");
+  if (!file) return false;
+  std::string trailer;
+  std::int64_t size = 0;
+  if (!ReadTrailer(file.get(), trailer, size)) return false;
+  return TruncateStream(file.get(), size - static_cast<std::int64_t>(kId3v1Size));
+}
+
+bool TID3v1Tag::WriteTag() { return AppendToFile(path_, RenderId3v1Trailer(fields_)); }
+
+}  // namespace marlinote

@@ -1,0 +1,106 @@
+#include "id3v1_trailer.h"
+
+#include <charconv>
+#include <cstdint>
+
+#include "tags/genre_table.h"
+
+namespace marlinote {
+
+namespace {
+
+struct Slot {
+  const char* key;
+  std::size_t offset;
+  std::size_t readWidth;
+  std::size_t writeWidth;
+};
+
+// Tag order. The comment is read over 30 bytes (an ID3v1.0 comment fills them all) but
+// written over 28, since bytes 125 and 126 hold the track.
+constexpr Slot kSlots[] = {
+    {field::kTitle, 3, 30, 30},  {field::kArtist, 33, 30, 30}, {field::kAlbum, 63, 30, 30},
+    {field::kYear, 93, 4, 4},    {field::kComment, 97, 30, 28},
+};
+constexpr std::size_t kTrackMarkOffset = 125;
+constexpr std::size_t kTrackOffset = 126;
+constexpr std::size_t kGenreOffset = 127;
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string ReadText(std::string_view slot) {
+  slot = slot.substr(0, slot.find('\0'));
+  while (!slot.empty() && IsBlank(slot.front())) slot.remove_prefix(1);
+  while (!slot.empty() && IsBlank(slot.back())) slot.remove_suffix(1);
+  return std::string(slot);
+}
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+const std::string* FirstValue(const FieldList& fields, std::string_view key) {
+  for (const TagField& f : fields)
+    if (f.key == key) return &f.value;
+  return nullptr;
+}
+
+}  // namespace
+
+std::optional<FieldList> ParseId3v1Trailer(std::string_view trailer) {
+  if (trailer.size() != kId3v1Size || trailer.substr(0, 3) != "TAG") return std::nullopt;
+  FieldList fields;
+  for (const Slot& slot : kSlots)
+    fields.push_back({slot.key, ReadText(trailer.substr(slot.offset, slot.readWidth))});
+  if (trailer[kTrackMarkOffset] == '\0') {
+    const auto track = static_cast<unsigned char>(trailer[kTrackOffset]);
+    fields.push_back({field::kTrack, std::to_string(track)});
+  }
+  const auto genre = static_cast<unsigned char>(trailer[kGenreOffset]);
+  fields.push_back({field::kGenre, GenreName(genre)});
+  return fields;
+}
+
+std::string FitToSlot(std::string_view value, std::size_t width) {
+  std::string slot(width, ' ');
+  const std::size_t copied = value.size() < width ? value.size() : width;
+  value.copy(slot.data(), copied);
+  if (value.size() > width) {
+    // Only a walk from the start tells lead bytes from trail bytes.
+    std::size_t i = 0;
+    while (i < width) {
+      if (IsLeadByte(static_cast<unsigned char>(value[i]))) {
+        if (i == width - 1) slot[i] = ' ';
+        i += 2;
+      } else {
+        ++i;
+      }
+    }
+  }
+  return slot;
+}
+
+unsigned char TrackByte(std::string_view track) {
+  if (track.size() > 1 && track[0] == '+' && track[1] != '-') track.remove_prefix(1);
+  std::int32_t number = 0;
+  const char* end = track.data() + track.size();
+  const auto [stop, error] = std::from_chars(track.data(), end, number);
+  if (track.empty() || error != std::errc() || stop != end) return 0;
+  return static_cast<unsigned char>(static_cast<std::uint32_t>(number) & 0xFF);
+}
+
+std::string RenderId3v1Trailer(const FieldList& fields) {
+  std::string trailer(kId3v1Size, '\0');
+  trailer.replace(0, 3, "TAG");
+  for (const Slot& slot : kSlots) {
+    const std::string* value = FirstValue(fields, slot.key);
+    trailer.replace(slot.offset, slot.writeWidth,
+                    FitToSlot(value ? *value : std::string_view(), slot.writeWidth));
+  }
+  trailer[kTrackMarkOffset] = '\0';
+  const std::string* track = FirstValue(fields, field::kTrack);
+  trailer[kTrackOffset] = static_cast<char>(TrackByte(track ? *track : std::string_view()));
+  const std::string* genre = FirstValue(fields, field::kGenre);
+  trailer[kGenreOffset] = static_cast<char>(GenreIndex(genre ? *genre : std::string_view()));
+  return trailer;
+}
+
+}  // namespace marlinote

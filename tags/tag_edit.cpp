@@ -1,0 +1,53 @@
+#include "tag_edit.h"
+
+#include "tags/ape_tag.h"
+#include "tags/id3v1_tag.h"
+#include "tags/tag_types.h"
+
+namespace marlinote {
+
+namespace {
+
+// Kinds whose RemoveTag cuts the tag off the file; their WriteTag puts it back from the
+// fields the object still holds.
+bool RemoveCutsFile(const TAbstractTag& tag) {
+  const int type = tag.GetTagType();
+  return type == kTagApe || type == kTagId3v1;
+}
+
+}  // namespace
+
+std::unique_ptr<TAbstractTag> MakeTag(int type) {
+  if (type == kTagApe) return std::make_unique<TAPETag>();
+  if (type == kTagId3v1) return std::make_unique<TID3v1Tag>();
+  return nullptr;
+}
+
+TypeChangeResult ChangeTagType(std::unique_ptr<TAbstractTag>& entry, int type) {
+  if (type == entry->GetTagType()) return TypeChangeResult::kNothingToDo;
+  std::unique_ptr<TAbstractTag> changed = MakeTag(type);
+  if (!changed) return TypeChangeResult::kNothingToDo;
+  changed->SetFilePath(entry->GetFilePath());
+  // Also cuts a tag of the new kind off the end of the file, when there is one.
+  changed->CopyFields(entry->GetFieldList());
+  if (!entry->RemoveTag()) return TypeChangeResult::kFailed;
+  if (!changed->WriteTag()) {
+    if (RemoveCutsFile(*entry)) entry->WriteTag();
+    return TypeChangeResult::kFailed;
+  }
+  entry = std::move(changed);
+  return TypeChangeResult::kChanged;
+}
+
+SaveResult SaveFields(TAbstractTag& tag, const FieldList& edits) {
+  const FieldList before = tag.GetFieldList();
+  for (const TagField& f : edits) tag.SetField(f.key, f.value);
+  if (!tag.RemoveTag()) return SaveResult::kRemoveFailed;
+  if (tag.GetTagType() == kTagNone) return SaveResult::kNoTagKind;
+  if (tag.WriteTag()) return SaveResult::kSaved;
+  tag.GetFieldList() = before;
+  if (RemoveCutsFile(tag) && !tag.WriteTag()) return SaveResult::kTagLost;
+  return SaveResult::kWriteFailed;
+}
+
+}  // namespace marlinote

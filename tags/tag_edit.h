@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+
+#include "tags/abstract_tag.h"
+
+namespace marlinote {
+
+// A new, empty tag object of a kind that can be given to a file: TAPETag for 0, TID3v1Tag
+// for 1; null for any other type id.
+std::unique_ptr<TAbstractTag> MakeTag(int type);
+
+enum class TypeChangeResult {
+  kChanged,
+  // The entry already has the kind, or the kind cannot be given (not APE or ID3v1).
+  kNothingToDo,
+  // The old tag could not be cut off, or the new one could not be written; the entry is
+  // unchanged and the file keeps its old tag.
+  kFailed,
+};
+
+// Gives the entry's file a tag of the new kind carrying the entry's fields: the old tag is
+// cut off and the new one written. On success the entry is replaced in place. When the new
+// tag cannot be written after the old one was cut off, the old tag is written back.
+// The compatibility check is the caller's.
+TypeChangeResult ChangeTagType(std::unique_ptr<TAbstractTag>& entry, int type);
+
+enum class SaveResult {
+  kSaved,
+  // A plain TAbstractTag: the file has no tag kind, so there is nothing to write.
+  kNoTagKind,
+  // The old tag could not be cut off; nothing was written and the file is unchanged.
+  kRemoveFailed,
+  // The new tag could not be written; the old one was put back into the file.
+  kWriteFailed,
+  // The new tag could not be written and neither could the old one: the file has no tag.
+  kTagLost,
+};
+
+// Sets each given pair in order, then cuts the old tag off and writes the new one. On a
+// failed write the object's fields are restored to what they were before the edit, which is
+// also what the file then holds again.
+SaveResult SaveFields(TAbstractTag& tag, const FieldList& edits);
+
+}  // namespace marlinote

@@ -1,0 +1,31 @@
+#include "tag_probe.h"
+
+#include "tags/ape_tag.h"
+#include "tags/id3v1_tag.h"
+#include "tags/ogg_tag.h"
+
+namespace marlinote {
+
+namespace {
+
+template <typename Tag>
+std::unique_ptr<TAbstractTag> TryKind(const std::string& path) {
+  auto tag = std::make_unique<Tag>();
+  if (tag->ReadTag(path) != 0) return nullptr;
+  return tag;
+}
+
+}  // namespace
+
+std::unique_ptr<TAbstractTag> CreateTagForFile(const std::string& path) {
+  // APE first: a file with an APE tag at its very end and an ID3v1 trailer in front of it
+  // is an APE file; one whose ID3v1 trailer stands behind an APE tag is an ID3v1 file.
+  if (auto tag = TryKind<TAPETag>(path)) return tag;
+  if (auto tag = TryKind<TOggTag>(path)) return tag;
+  if (auto tag = TryKind<TID3v1Tag>(path)) return tag;
+  auto none = std::make_unique<TAbstractTag>();
+  none->ReadTag(path);
+  return none;
+}
+
+}  // namespace marlinote

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include "tags/ape_format.h"
+#include "tags/ape_tag.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/size_limit.h"
+#include "tests/support/temp_dir.h"
+
+namespace marlinote {
+namespace {
+
+using test::AudioBytes;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+using namespace std::string_literals;
+
+std::string Le32(std::uint32_t v) {
+  std::string s;
+  for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  return s;
+}
+
+// An item as another program may write it: the value exactly as given, no zero added.
+std::string Item(const std::string& key, const std::string& value) {
+  return Le32(static_cast<std::uint32_t>(value.size())) + Le32(0) + key + '\0' + value;
+}
+
+// A footer as another program may write it (version 2000, header flag set).
+std::string Footer(std::uint32_t tagSize, std::uint32_t count) {
+  return "APETAGEX"s + Le32(2000) + Le32(tagSize) + Le32(count) + Le32(0xA0000000u) +
+         std::string(8, '\0');
+}
+
+std::uint32_t Le32At(const std::string& bytes, std::size_t offset) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < 4; ++i)
+    v |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
+  return v;
+}
+
+TEST(ApeFormat, ItemsAndFooterLayout) {
+  const std::string items = RenderApeItems({{"Title", "abc"}, {"Year", ""}});
+  // 4 + 4 + "Title\0" + "abc\0", then 4 + 4 + "Year\0" + "\0".
+  EXPECT_EQ(items, Le32(4) + Le32(0) + "Title\0abc\0"s + Le32(1) + Le32(0) + "Year\0\0"s);
+  EXPECT_EQ(items.size(), 18u + 14u);
+
+  const std::string footer = RenderApeFooter(64, 2);
+  ASSERT_EQ(footer.size(), 32u);
+  EXPECT_EQ(footer.substr(0, 8), "APETAGEX");
+  EXPECT_EQ(Le32At(footer, 8), 1000u);
+  EXPECT_EQ(Le32At(footer, 12), 64u);
+  EXPECT_EQ(Le32At(footer, 16), 2u);
+  EXPECT_EQ(Le32At(footer, 20), 0u);
+  EXPECT_EQ(footer.substr(24), std::string(8, '\0'));
+}
+
+TEST(ApeFormat, ParsesFooterFields) {
+  const auto footer = ParseApeFooter(Footer(300, 7));
+  ASSERT_TRUE(footer);
+  EXPECT_EQ(footer->version, 2000u);
+  EXPECT_EQ(footer->tagSize, 300u);
+  EXPECT_EQ(footer->itemCount, 7u);
+  EXPECT_EQ(footer->flags, 0xA0000000u);
+  EXPECT_FALSE(ParseApeFooter("APETAGEY" + Footer(300, 7).substr(8)));
+  EXPECT_FALSE(ParseApeFooter(Footer(300, 7).substr(0, 31)));
+}
+
+TEST(ApeFormat, ValuesReadTheSameWithOrWithoutTheirZeroByte) {
+  const std::string items = Item("Title", "abc\0"s) + Item("ARTIST", "x") + Item("Comment", "a\0b"s);
+  const FieldList expected = {{"Title", "abc"}, {"ARTIST", "x"}, {"Comment", "a"}};
+  EXPECT_EQ(ParseApeItems(items), expected);
+}
+
+TEST(ApeFormat, DamagedItemEndsTheParseKeepingEarlierPairs) {
+  const std::string good = Item("Title", "t");
+  // Value size running past the end, including sizes that overflow when added.
+  for (std::uint32_t size : {2u, 0xFFFFFFFFu, 0xFFFFFFF0u}) {
+    const std::string bad = Le32(size) + Le32(0) + "Album\0" "x"s;
+    EXPECT_EQ(ParseApeItems(good + bad), (FieldList{{"Title", "t"}})) << size;
+  }
+  // A key without its zero byte.
+  EXPECT_EQ(ParseApeItems(good + Le32(1) + Le32(0) + "Album"), (FieldList{{"Title", "t"}}));
+  // Fewer bytes than an item's two sizes.
+  EXPECT_EQ(ParseApeItems(good + "\x01\x00\x00"s), (FieldList{{"Title", "t"}}));
+  EXPECT_EQ(ParseApeItems(""), FieldList{});
+}
+
+class ApeFile : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string path = dir.file("song.ape");
+  std::string audio = AudioBytes(3000);
+};
+
+TEST_F(ApeFile, WritesBehindTheAudioAndReadsBackEveryPairInOrder) {
+  WriteBytes(path, audio);
+  const FieldList fields = {{"Title", "\x8D\xF7"},  {"ARTIST", "upper-case key"},
+                            {"Year", ""},           {"", "empty key"},
+                            {"Comment", "line\r\n2"}, {"Title", "second Title"}};
+  TAPETag writer;
+  writer.SetFilePath(path);
+  writer.GetFieldList() = fields;
+  ASSERT_TRUE(writer.WriteTag());
+
+  const std::string bytes = ReadBytes(path);
+  const std::string items = RenderApeItems(fields);
+  EXPECT_EQ(bytes, audio + items + RenderApeFooter(items.size() + 32, 6));
+
+  TAPETag reader;
+  ASSERT_EQ(reader.ReadTag(path), 0);
+  EXPECT_EQ(reader.GetFilePath(), path);
+  EXPECT_EQ(reader.GetFieldList(), fields);
+}
+
+TEST_F(ApeFile, ReadsATagWithAHeaderAndCutsOnlyItemsAndFooter) {
+  const std::string items = Item("Title", "x") + Item("Genre", "Rock");
+  const std::string header = "APETAGEX"s + std::string(24, '\0');
+  WriteBytes(path, audio + header + items + Footer(items.size() + 32, 2));
+  TAPETag tag;
+  ASSERT_EQ(tag.ReadTag(path), 0);
+  EXPECT_EQ(tag.GetFieldList(), (FieldList{{"Title", "x"}, {"Genre", "Rock"}}));
+  ASSERT_TRUE(tag.RemoveTag());
+  EXPECT_EQ(ReadBytes(path), audio + header);
+}
+
+TEST_F(ApeFile, RemoveThenWriteLeavesOneTagAtTheEnd) {
+  const std::string items = Item("Title", "old") + Item("Album", "a");
+  WriteBytes(path, audio + items + Footer(items.size() + 32, 2));
+  TAPETag tag;
+  ASSERT_EQ(tag.ReadTag(path), 0);
+  tag.SetField("Title", "new");
+  tag.SetField("Track", "3");
+  ASSERT_TRUE(tag.RemoveTag());
+  EXPECT_EQ(tag.GetField("Title"), "new");  // the object keeps its fields
+  ASSERT_TRUE(tag.WriteTag());
+  const FieldList expected = {{"Title", "new"}, {"Album", "a"}, {"Track", "3"}};
+  const std::string newItems = RenderApeItems(expected);
+  EXPECT_EQ(ReadBytes(path), audio + newItems + RenderApeFooter(newItems.size() + 32, 3));
+}
+
+TEST_F(ApeFile, TagFollowedByOtherBytesIsNotFound) {
+  const std::string items = Item("Title", "x");
+  const std::string trailer = "TAG" + std::string(125, ' ');
+  WriteBytes(path, audio + items + Footer(items.size() + 32, 1) + trailer);
+  TAPETag tag;
+  EXPECT_EQ(tag.ReadTag(path), -1);
+  tag.SetFilePath(path);
+  EXPECT_FALSE(tag.RemoveTag());
+}
+
+TEST_F(ApeFile, ImpossibleTagSizeIsNoTagAndTheFileIsNeverCut) {
+  const std::string items = Item("Title", "x");
+  const std::uint32_t fileSize = static_cast<std::uint32_t>(audio.size() + items.size() + 32);
+  for (std::uint32_t tagSize : {0u, 31u, fileSize + 1, 0xFFFFFFFFu}) {
+    const std::string original = audio + items + Footer(tagSize, 1);
+    WriteBytes(path, original);
+    TAPETag tag;
+    EXPECT_EQ(tag.ReadTag(path), -1) << tagSize;
+    tag.SetFilePath(path);
+    EXPECT_FALSE(tag.RemoveTag()) << tagSize;
+    EXPECT_EQ(ReadBytes(path), original) << tagSize;
+    EXPECT_TRUE(tag.GetFieldList().empty());
+  }
+  // A tag exactly as large as the file, and a footer alone, are real tags.
+  const std::string whole = items + Footer(items.size() + 32, 1);
+  WriteBytes(path, whole);
+  TAPETag tag;
+  ASSERT_EQ(tag.ReadTag(path), 0);
+  ASSERT_TRUE(tag.RemoveTag());
+  EXPECT_EQ(ReadBytes(path), "");
+  WriteBytes(path, audio + Footer(32, 0));
+  TAPETag empty;
+  EXPECT_EQ(empty.ReadTag(path), 0);
+  EXPECT_TRUE(empty.GetFieldList().empty());
+}
+
+TEST_F(ApeFile, DamagedItemInAFileKeepsTheEarlierPairs) {
+  // The last item claims more bytes than lie before the footer.
+  const std::string items = Item("Title", "t") + Le32(500) + Le32(0) + "Album\0abc"s;
+  WriteBytes(path, audio + items + Footer(items.size() + 32, 2));
+  TAPETag tag;
+  ASSERT_EQ(tag.ReadTag(path), 0);
+  EXPECT_EQ(tag.GetFieldList(), (FieldList{{"Title", "t"}}));
+}
+
+TEST_F(ApeFile, ShortOrMissingFileHasNoTag) {
+  TAPETag tag;
+  EXPECT_EQ(tag.ReadTag(dir.file("missing.ape")), -1);
+  WriteBytes(path, "APETAGEX");
+  EXPECT_EQ(tag.ReadTag(path), -1);
+  EXPECT_EQ(tag.GetFilePath(), "");
+}
+
+TEST_F(ApeFile, FailedWriteLeavesNoHalfTag) {
+  WriteBytes(path, audio);
+  TAPETag tag;
+  tag.SetFilePath(path);
+  tag.SetField("Comment", std::string(5000, 'c'));
+  const int wrote = test::RunWithFileSizeLimit(audio.size() + 4096, [&] { return tag.WriteTag(); });
+  EXPECT_EQ(wrote, 0);
+  EXPECT_EQ(ReadBytes(path), audio);
+}
+
+}  // namespace
+}  // namespace marlinote
