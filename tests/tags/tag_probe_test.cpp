@@ -2,9 +2,11 @@
 
 #include "tags/ape_format.h"
 #include "tags/id3v1_trailer.h"
+#include "tags/tag_edit.h"
 #include "tags/tag_probe.h"
 #include "tags/tag_types.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/ogg_maker.h"
 #include "tests/support/temp_dir.h"
 
 namespace marlinote {
@@ -36,6 +38,20 @@ TEST_F(Probe, TrailerBehindAnApeTagIsId3v1) {
   const auto tag = CreateTagForFile(path);
   EXPECT_EQ(tag->GetTagType(), kTagId3v1);
   EXPECT_EQ(tag->GetField("Title"), "id3");
+}
+
+TEST_F(Probe, OggFileIsOggUntilAnApeTagIsAppended) {
+  const std::string ogg = dir.file("x.ogg");
+  test::WriteOggVorbis(ogg, {.comments = {"TITLE=vorbis"}});
+  ASSERT_EQ(CreateTagForFile(ogg)->GetTagType(), kTagOgg);
+
+  // A change to APE without the data check appends an APE tag and keeps the comments.
+  std::unique_ptr<TAbstractTag> entry = CreateTagForFile(ogg);
+  ASSERT_EQ(ChangeTagType(entry, kTagApe), TypeChangeResult::kChanged);
+  const auto tag = CreateTagForFile(ogg);
+  EXPECT_EQ(tag->GetTagType(), kTagApe);
+  EXPECT_EQ(tag->GetField("Title"), "vorbis");
+  EXPECT_EQ(test::DecodeOggVorbis(ogg).comments, std::vector<std::string>{"TITLE=vorbis"});
 }
 
 TEST_F(Probe, FileWithoutAKnownTagOrUnreadableRecordsOnlyThePath) {

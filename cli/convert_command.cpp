@@ -1,0 +1,104 @@
+#include "convert_command.h"
+
+#include "cli/options.h"
+#include "cli/output_text.h"
+#include "tags/tag_edit.h"
+#include "tags/tag_probe.h"
+#include "tags/tag_types.h"
+
+namespace marlinote::cli {
+
+namespace {
+
+// Why the compatibility rule stops the change, or nothing when it may go ahead.
+std::optional<std::string> CheckRefusal(const std::string& path, int type, bool yes) {
+  switch (CheckTagCompatibility(path, type)) {
+    case kDataUnreadable:
+      return "cannot be opened for reading";
+    case kDataImpossible:
+      return "its data cannot carry " + TagTypeName(type) + "; not changed";
+    case kDataUnusual:
+      if (yes) return std::nullopt;
+      return "its data does not usually carry " + TagTypeName(type) +
+             "; not changed (give --yes to change it anyway)";
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::string_view ConvertCommand::summary() const {
+  return "change the kind of tag of each file, keeping its fields";
+}
+
+std::string_view ConvertCommand::help() const {
+  return "Usage: marlinote-cli convert --to ape|id3v1 [--check] [--yes] FILE...\n"
+         "\n"
+         "Gives each file a tag of the new kind carrying the fields of its old tag: the old\n"
+         "tag is cut off the file and the new one written. A file that already has the kind\n"
+         "is left alone. Fields the new kind cannot hold are cut (see set --help). When the\n"
+         "new tag cannot be written, the old one is put back.\n"
+         "\n"
+         "  --check   first judge whether the file's data suits the new kind: an Ogg Vorbis\n"
+         "            file cannot carry APE or ID3v1 and is refused; data that does not usually\n"
+         "            carry the kind (for example an APE tag on a .mp3 file) is refused too\n"
+         "  --yes     with --check, change such unusual files anyway\n"
+         "\n"
+         "A refused file counts as not done: the exit status is then 1.\n"
+         "Without --check an Ogg Vorbis file gets the new tag appended and keeps its comments.\n";
+}
+
+int ConvertCommand::execute(const std::vector<std::string>& args, std::ostream& out,
+                            std::ostream& err) {
+  std::string error;
+  const auto parsed = ParseArgs(args, {"--to"}, {"--check", "--yes"}, error);
+  std::optional<int> type;
+  if (parsed) {
+    if (!parsed->Has("--to"))
+      error = "--to ape or --to id3v1 is needed";
+    else if (!(type = ParseTagKind(parsed->values.at("--to"))))
+      error = "--to must be ape or id3v1";
+    else if (parsed->files.empty())
+      error = "no file given";
+  }
+  if (!parsed || !error.empty()) {
+    err << "marlinote-cli convert: " << error << '\n';
+    return kExitUsage;
+  }
+
+  int status = kExitDone;
+  for (const std::string& path : parsed->files) {
+    const auto fail = [&](std::string_view problem) {
+      err << path << ": " << problem << '\n';
+      status = kExitFailed;
+    };
+    if (const auto reason = UnreadableReason(path)) {
+      fail(*reason);
+      continue;
+    }
+    if (parsed->Has("--check")) {
+      if (const auto refusal = CheckRefusal(path, *type, parsed->Has("--yes"))) {
+        fail(*refusal);
+        continue;
+      }
+    }
+    std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
+    const std::string from = TagTypeName(tag->GetTagType());
+    switch (ChangeTagType(tag, *type)) {
+      case TypeChangeResult::kChanged:
+        out << path << ": " << from << " -> " << TagTypeName(*type) << '\n';
+        break;
+      case TypeChangeResult::kNothingToDo:
+        out << path << ": already " << from << '\n';
+        break;
+      case TypeChangeResult::kFailed:
+        fail("the tag could not be changed (is the file writable, or was it changed by another "
+             "program?); the file keeps its old tag");
+        break;
+    }
+  }
+  return status;
+}
+
+}  // namespace marlinote::cli

@@ -1,0 +1,52 @@
+#include "options.h"
+
+#include "tags/tag_types.h"
+
+namespace marlinote::cli {
+
+std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
+                                    const std::set<std::string>& valueOptions,
+                                    const std::set<std::string>& flagOptions, std::string& error) {
+  ParsedArgs parsed;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--") {
+      parsed.files.insert(parsed.files.end(), args.begin() + i + 1, args.end());
+      break;
+    }
+    if (arg.size() < 2 || arg[0] != '-') {
+      parsed.files.push_back(arg);
+      continue;
+    }
+    const auto equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    if (valueOptions.count(name)) {
+      if (equals != std::string::npos) {
+        parsed.values[name] = arg.substr(equals + 1);
+      } else if (i + 1 < args.size()) {
+        parsed.values[name] = args[++i];
+      } else {
+        error = name + " needs a value";
+        return std::nullopt;
+      }
+    } else if (flagOptions.count(name)) {
+      if (equals != std::string::npos) {
+        error = name + " takes no value";
+        return std::nullopt;
+      }
+      parsed.flags.insert(name);
+    } else {
+      error = "unknown option " + name + " (a file whose name begins with '-' goes after --)";
+      return std::nullopt;
+    }
+  }
+  return parsed;
+}
+
+std::optional<int> ParseTagKind(const std::string& text) {
+  if (text == "ape") return kTagApe;
+  if (text == "id3v1") return kTagId3v1;
+  return std::nullopt;
+}
+
+}  // namespace marlinote::cli

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace marlinote::cli {
+
+struct ParsedArgs {
+  // Options that take a value: "--title T" or "--title=T"; the last one given counts.
+  std::map<std::string, std::string> values;
+  // Options without a value: "--json".
+  std::set<std::string> flags;
+  // Everything else, in order; after "--" every argument is a file.
+  std::vector<std::string> files;
+
+  bool Has(const std::string& option) const { return values.count(option) || flags.count(option); }
+};
+
+// Splits a command's arguments. Option names are given with their "--". On an unknown
+// option, a missing value or a value given to a flag, returns nothing and sets `error`.
+std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
+                                    const std::set<std::string>& valueOptions,
+                                    const std::set<std::string>& flagOptions, std::string& error);
+
+// The tag type id for "ape" or "id3v1"; nothing for any other text.
+std::optional<int> ParseTagKind(const std::string& text);
+
+}  // namespace marlinote::cli

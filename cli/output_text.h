@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace marlinote::cli {
+
+// A code page 932 key or value as one line of UTF-8: invalid bytes become U+FFFD, and
+// backslashes and control characters are written as escapes (\\, \n, \r, \t, \xHH), so a
+// value never breaks its "Key=Value" line.
+std::string DisplayText(std::string_view local);
+
+// A JSON string literal, quotes included. Bytes that are not valid UTF-8 become U+FFFD.
+std::string JsonString(std::string_view utf8);
+
+// Why the file cannot be read as a tagged file (missing, a folder, no permission); nothing
+// when it can.
+std::optional<std::string> UnreadableReason(const std::string& path);
+
+}  // namespace marlinote::cli

@@ -1,0 +1,132 @@
+#include "set_command.h"
+
+#include <utility>
+
+#include "cli/options.h"
+#include "cli/output_text.h"
+#include "tags/tag_edit.h"
+#include "tags/tag_probe.h"
+#include "tags/tag_types.h"
+#include "tags/text_conversion.h"
+
+namespace marlinote::cli {
+
+namespace {
+
+// In the order the tag edit sets them.
+constexpr std::pair<const char*, const char*> kFieldOptions[] = {
+    {"--title", field::kTitle},     {"--artist", field::kArtist}, {"--album", field::kAlbum},
+    {"--comment", field::kComment}, {"--year", field::kYear},     {"--genre", field::kGenre},
+    {"--track", field::kTrack},
+};
+
+const char* SaveProblem(SaveResult result) {
+  switch (result) {
+    case SaveResult::kSaved:
+      return nullptr;
+    case SaveResult::kNoTagKind:
+      return "has no tag kind to write";
+    case SaveResult::kRemoveFailed:
+      return "the old tag could not be removed (is the file writable, or was it changed by "
+             "another program?); nothing was written";
+    case SaveResult::kWriteFailed:
+      return "the new tag could not be written; the old tag was put back";
+    case SaveResult::kTagLost:
+      return "the new tag could not be written, nor the old one put back: the file has no tag "
+             "now";
+  }
+  return "unknown result";
+}
+
+}  // namespace
+
+std::string_view SetCommand::summary() const {
+  return "write the given fields into each file, keeping the others";
+}
+
+std::string_view SetCommand::help() const {
+  return "Usage: marlinote-cli set [FIELD OPTIONS] [--kind ape|id3v1] FILE...\n"
+         "\n"
+         "Writes only the given fields into every file; the file's other fields stay as they\n"
+         "are. The old tag is removed and the new one written in its place.\n"
+         "\n"
+         "  --title T   --artist A   --album A   --comment C   --year Y   --genre G   --track N\n"
+         "  --kind ape|id3v1   give a file that has no known tag this kind first (its fields\n"
+         "                     then come from the options alone); without it such a file is\n"
+         "                     reported and left alone. Files that have a tag keep their kind.\n"
+         "\n"
+         "An ID3v1 trailer keeps 30 bytes of Title, Artist and Album, 4 of Year, 28 of Comment,\n"
+         "a track from 0 to 255 and a genre from its genre table (an unknown name is stored\n"
+         "as \"Blues\", an empty one as no genre).\n"
+         "Every value must be one that code page 932 can hold; otherwise nothing is written to\n"
+         "any file and the exit status is 2.\n";
+}
+
+int SetCommand::execute(const std::vector<std::string>& args, std::ostream& out,
+                        std::ostream& err) {
+  std::set<std::string> valueOptions = {"--kind"};
+  for (const auto& [option, key] : kFieldOptions) valueOptions.insert(option);
+  std::string error;
+  const auto parsed = ParseArgs(args, valueOptions, {}, error);
+  std::optional<int> kind;
+  if (parsed) {
+    if (parsed->Has("--kind") && !(kind = ParseTagKind(parsed->values.at("--kind"))))
+      error = "--kind must be ape or id3v1";
+    else if (parsed->values.size() == (kind ? 1u : 0u))
+      error = "no field to set (see marlinote-cli set --help)";
+    else if (parsed->files.empty())
+      error = "no file given";
+  }
+  if (!parsed || !error.empty()) {
+    err << "marlinote-cli set: " << error << '\n';
+    return kExitUsage;
+  }
+
+  // Every value is checked before the first file is touched.
+  FieldList edits;
+  for (const auto& [option, key] : kFieldOptions) {
+    const auto given = parsed->values.find(option);
+    if (given == parsed->values.end()) continue;
+    const std::optional<std::string> local = Utf8ToLocalExact(given->second);
+    if (!local) {
+      err << "marlinote-cli set: " << option
+          << ": the value holds a character that code page 932 cannot hold (or is not UTF-8); "
+             "nothing was written\n";
+      return kExitUsage;
+    }
+    edits.push_back({key, *local});
+  }
+
+  int status = kExitDone;
+  for (const std::string& path : parsed->files) {
+    const auto fail = [&](std::string_view problem) {
+      err << path << ": " << problem << '\n';
+      status = kExitFailed;
+    };
+    if (const auto reason = UnreadableReason(path)) {
+      fail(*reason);
+      continue;
+    }
+    std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
+    if (tag->GetTagType() == kTagNone) {
+      if (!kind) {
+        fail("has no known tag; give --kind ape or --kind id3v1 to give it one");
+        continue;
+      }
+      if (ChangeTagType(tag, *kind) != TypeChangeResult::kChanged) {
+        fail("could not be given " + TagTypeName(*kind) + " (is the file writable?)");
+        continue;
+      }
+    }
+    if (!edits.empty()) {
+      if (const char* problem = SaveProblem(SaveFields(*tag, edits))) {
+        fail(problem);
+        continue;
+      }
+    }
+    out << path << ": written (" << TagTypeName(tag->GetTagType()) << ")\n";
+  }
+  return status;
+}
+
+}  // namespace marlinote::cli

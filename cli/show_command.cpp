@@ -1,0 +1,89 @@
+#include "show_command.h"
+
+#include "cli/options.h"
+#include "cli/output_text.h"
+#include "tags/tag_probe.h"
+#include "tags/tag_types.h"
+#include "tags/text_conversion.h"
+
+namespace marlinote::cli {
+
+namespace {
+
+void PrintText(const TAbstractTag& tag, const std::string& path, std::ostream& out) {
+  const int type = tag.GetTagType();
+  out << "File: " << path << "\nType: " << type << ' ' << TagTypeName(type) << '\n';
+  for (const TagField& f : tag.GetFieldList())
+    out << DisplayText(f.key) << '=' << DisplayText(f.value) << '\n';
+}
+
+void PrintJson(const TAbstractTag& tag, const std::string& path, std::ostream& out) {
+  const int type = tag.GetTagType();
+  out << "{\"path\":" << JsonString(path) << ",\"type\":" << type
+      << ",\"typeName\":" << JsonString(TagTypeName(type)) << ",\"fields\":[";
+  const char* separator = "";
+  for (const TagField& f : tag.GetFieldList()) {
+    out << separator << '[' << JsonString(LocalToUtf8(f.key)) << ','
+        << JsonString(LocalToUtf8(f.value)) << ']';
+    separator = ",";
+  }
+  out << "]}";
+}
+
+}  // namespace
+
+std::string_view ShowCommand::summary() const {
+  return "print the tag kind and every field of each file";
+}
+
+std::string_view ShowCommand::help() const {
+  return "Usage: marlinote-cli show [--json] FILE...\n"
+         "\n"
+         "For each file: the kind of tag that reads it (APE first, then Ogg Vorbis, then\n"
+         "ID3v1; \"Abstract_Tag\" when none does), as its type id and name, and every field in\n"
+         "the order the tag holds them.\n"
+         "\n"
+         "Text output, a blank line between files:\n"
+         "  File: PATH\n"
+         "  Type: ID NAME\n"
+         "  Key=Value            (one line per field; backslashes and control characters\n"
+         "                        are escaped: \\\\ \\n \\r \\t \\xHH)\n"
+         "\n"
+         "  --json   one JSON array holding one object per file:\n"
+         "           {\"path\": ..., \"type\": ID, \"typeName\": ..., \"fields\": [[key, value], ...]}\n";
+}
+
+int ShowCommand::execute(const std::vector<std::string>& args, std::ostream& out,
+                         std::ostream& err) {
+  std::string error;
+  const auto parsed = ParseArgs(args, {}, {"--json"}, error);
+  if (parsed && parsed->files.empty()) error = "no file given";
+  if (!parsed || !error.empty()) {
+    err << "marlinote-cli show: " << error << '\n';
+    return kExitUsage;
+  }
+  const bool json = parsed->Has("--json");
+  int status = kExitDone;
+  bool first = true;
+  if (json) out << "[\n";
+  for (const std::string& path : parsed->files) {
+    if (const auto reason = UnreadableReason(path)) {
+      err << path << ": " << *reason << '\n';
+      status = kExitFailed;
+      continue;
+    }
+    const auto tag = CreateTagForFile(path);
+    if (json) {
+      out << (first ? "" : ",\n");
+      PrintJson(*tag, path, out);
+    } else {
+      out << (first ? "" : "\n");
+      PrintText(*tag, path, out);
+    }
+    first = false;
+  }
+  if (json) out << (first ? "]\n" : "\n]\n");
+  return status;
+}
+
+}  // namespace marlinote::cli
