@@ -23,20 +23,25 @@ std::unique_ptr<TAbstractTag> MakeTag(int type) {
   return nullptr;
 }
 
-TypeChangeResult ChangeTagType(std::unique_ptr<TAbstractTag>& entry, int type) {
-  if (type == entry->GetTagType()) return TypeChangeResult::kNothingToDo;
+TypeChange ChangeTagType(TAbstractTag& entry, int type) {
+  if (type == entry.GetTagType()) return {};
   std::unique_ptr<TAbstractTag> changed = MakeTag(type);
-  if (!changed) return TypeChangeResult::kNothingToDo;
-  changed->SetFilePath(entry->GetFilePath());
+  if (!changed) return {};
+  changed->SetFilePath(entry.GetFilePath());
   // Also cuts a tag of the new kind off the end of the file, when there is one.
-  changed->CopyFields(entry->GetFieldList());
-  if (!entry->RemoveTag()) return TypeChangeResult::kFailed;
+  changed->CopyFields(entry.GetFieldList());
+  if (!entry.RemoveTag()) return {TypeChangeResult::kFailed, nullptr};
   if (!changed->WriteTag()) {
-    if (RemoveCutsFile(*entry)) entry->WriteTag();
-    return TypeChangeResult::kFailed;
+    if (RemoveCutsFile(entry)) entry.WriteTag();
+    return {TypeChangeResult::kFailed, nullptr};
   }
-  entry = std::move(changed);
-  return TypeChangeResult::kChanged;
+  return {TypeChangeResult::kChanged, std::move(changed)};
+}
+
+TypeChangeResult ChangeTagType(std::unique_ptr<TAbstractTag>& entry, int type) {
+  TypeChange change = ChangeTagType(*entry, type);
+  if (change.replacement) entry = std::move(change.replacement);
+  return change.result;
 }
 
 SaveResult SaveFields(TAbstractTag& tag, const FieldList& edits) {

@@ -19,10 +19,18 @@ enum class TypeChangeResult {
   kFailed,
 };
 
+struct TypeChange {
+  TypeChangeResult result = TypeChangeResult::kNothingToDo;
+  // The entry of the new kind when the result is kChanged; null otherwise.
+  std::unique_ptr<TAbstractTag> replacement;
+};
+
 // Gives the entry's file a tag of the new kind carrying the entry's fields: the old tag is
-// cut off and the new one written. On success the entry is replaced in place. When the new
-// tag cannot be written after the old one was cut off, the old tag is written back.
-// The compatibility check is the caller's.
+// cut off and the new one written. When the new tag cannot be written after the old one was
+// cut off, the old tag is written back. The compatibility check is the caller's.
+TypeChange ChangeTagType(TAbstractTag& entry, int type);
+
+// The same, replacing the entry in place on success.
 TypeChangeResult ChangeTagType(std::unique_ptr<TAbstractTag>& entry, int type);
 
 enum class SaveResult {
