@@ -1,5 +1,7 @@
 #include "set_command.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "cli/options.h"
@@ -72,7 +74,8 @@ int SetCommand::execute(const std::vector<std::string>& args, std::ostream& out,
   if (parsed) {
     if (parsed->Has("--kind") && !(kind = ParseTagKind(parsed->values.at("--kind"))))
       error = "--kind must be ape or id3v1";
-    else if (parsed->values.size() == (kind ? 1u : 0u))
+    else if (std::none_of(std::begin(kFieldOptions), std::end(kFieldOptions),
+                          [&](const auto& option) { return parsed->Has(option.first); }))
       error = "no field to set (see marlinote-cli set --help)";
     else if (parsed->files.empty())
       error = "no file given";
