@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "tags/abstract_tag.h"
 
@@ -24,12 +26,15 @@ class TOggTag : public TAbstractTag {
   bool WriteTag() override;
 
  private:
-  // A comment as read: its key and value after conversion, and its original UTF-8 bytes,
-  // so that pairs nobody changed are written back exactly.
+  // A comment as read: its key and value after conversion, and the UTF-8 bytes that write it
+  // back exactly, so that pairs nobody changed survive characters code page 932 cannot hold.
   struct ReadComment {
     TagField field;
     std::string raw;
   };
+
+  // The UTF-8 comments for the field list, in its order, without the "Vender" pairs.
+  std::vector<std::string> CommentsToWrite() const;
 
   WriteFunction write_;
   std::vector<ReadComment> read_;

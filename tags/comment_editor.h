@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tags/ogg_resources.h"
+
+namespace marlinote {
+
+// Transfer functions shaped like fread and fwrite: they return the number of elements moved.
+// The handle is whatever the caller gave (a FILE*, an in-memory buffer).
+using ReadFunction = std::size_t (*)(void* buffer, std::size_t size, std::size_t count,
+                                     void* handle);
+using WriteFunction = std::size_t (*)(const void* buffer, std::size_t size, std::size_t count,
+                                      void* handle);
+
+// fread and fwrite on the FILE* given as handle.
+std::size_t ReadFromStream(void* buffer, std::size_t size, std::size_t count, void* handle);
+std::size_t WriteToStream(const void* buffer, std::size_t size, std::size_t count, void* handle);
+
+// The comment editor: reads the three Vorbis header packets of an Ogg file's first logical
+// stream, lets the caller replace the comments, then writes the file again with the new
+// comment header, the first stream repaginated and everything after it copied through.
+// Every library structure and buffer is held by a member, so dropping the state (or
+// ClearEditor) releases all of it on any path.
+struct EditorState {
+  std::optional<OggSyncState> sync;
+  std::optional<OggStreamState> input_stream;
+  std::optional<VorbisComment> comments;
+  std::optional<VorbisInfo> info;
+  ReadFunction read = nullptr;
+  WriteFunction write = nullptr;
+  void* input = nullptr;
+  int serial = 0;
+  std::vector<unsigned char> main_header;
+  std::vector<unsigned char> setup_header;
+  const char* error = nullptr;
+  std::string vendor;
+  long previous_block_size = 0;
+  bool extra_page = false;
+  bool end_of_input = false;
+};
+
+// Input and output move in chunks of this many bytes.
+inline constexpr std::size_t kEditorChunkSize = 4096;
+
+std::unique_ptr<EditorState> NewEditor();
+
+// Reads the headers from the input. 0, or -1 with the error set and everything released.
+int OpenEditor(EditorState& state, void* input, ReadFunction read, WriteFunction write);
+
+// OpenEditor over a stdio stream, reading and writing with fread and fwrite.
+int OpenEditorFile(EditorState& state, std::FILE* input);
+
+// The comment block of an opened state (null before): the caller may clear and refill it.
+vorbis_comment* EditorComments(EditorState& state);
+
+// Appends one comment of exactly these bytes (a NUL byte included, which the library's own
+// vorbis_comment_add would cut at).
+void AddEditorComment(vorbis_comment& comments, std::string_view text);
+
+// Writes the stream with the current comments to the output. 0, or -1 with the error set.
+int WriteEditor(EditorState& state, void* output);
+
+// The last error text, empty when there was none.
+const char* EditorError(const EditorState& state);
+
+// Releases everything the state holds and leaves it as NewEditor made it.
+void ClearEditor(EditorState& state);
+
+void FreeEditor(std::unique_ptr<EditorState>& state);
+
+}  // namespace marlinote
