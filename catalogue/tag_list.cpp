@@ -1,0 +1,31 @@
+#include "tag_list.h"
+
+#include <algorithm>
+#include <cassert>
+#include <numeric>
+
+namespace marlinote {
+
+void TTagList::Add(std::unique_ptr<TAbstractTag> entry) {
+  assert(entry);
+  entries_.push_back(std::move(entry));
+}
+
+std::unique_ptr<TAbstractTag> TTagList::Replace(int index, std::unique_ptr<TAbstractTag> entry) {
+  assert(entry);
+  entries_[static_cast<std::size_t>(index)].swap(entry);
+  return entry;
+}
+
+void TTagList::Sort(const std::function<int(int a, int b)>& compare) {
+  // The entries stay in place while the comparison runs: it sees them at their old indices.
+  std::vector<int> order(entries_.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [&](int a, int b) { return compare(a, b) < 0; });
+  std::vector<std::unique_ptr<TAbstractTag>> sorted;
+  sorted.reserve(entries_.size());
+  for (int i : order) sorted.push_back(std::move(entries_[static_cast<std::size_t>(i)]));
+  entries_ = std::move(sorted);
+}
+
+}  // namespace marlinote
