@@ -1,0 +1,35 @@
+#pragma once
+
+#include "dialogs/modal_form.h"
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+
+namespace marlinote {
+
+// "表示設定": which tag columns the list shows, its grid lines and the data-type check before
+// a tag type change. Only check boxes; the caller presets and reads them. "OK" gives 1;
+// "キャンセル" and the close box give 2.
+class TViewSetupForm : public ModalForm {
+  Q_OBJECT
+
+ public:
+  explicit TViewSetupForm(QWidget* owner);
+
+  QGroupBox* const ListViewSetupGroup;
+  QCheckBox* const FileNameCheck;
+  QCheckBox* const AirtistCheck;
+  QCheckBox* const AlbumCheck;
+  QCheckBox* const CommentCheck;
+  QCheckBox* const YearCheck;
+  QCheckBox* const GenreCheck;
+  QCheckBox* const TrackCheck;
+  QPushButton* const Ok_Button;
+  QPushButton* const CancelButton;
+  QCheckBox* const DataTypeCheckBox;
+  QGroupBox* const TagViewGroup;
+  QCheckBox* const GreadEnabledCheck;
+};
+
+}  // namespace marlinote
