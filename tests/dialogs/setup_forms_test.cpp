@@ -1,0 +1,140 @@
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "dialogs/filter_setup_form.h"
+#include "dialogs/other_setup_form.h"
+#include "dialogs/radio_group.h"
+#include "dialogs/tag_edit_form.h"
+#include "dialogs/tag_select_form.h"
+#include "dialogs/view_setup_form.h"
+#include "tests/dialogs/recording_message_boxes.h"
+#include "tests/dialogs/dialog_testing.h"
+
+namespace marlinote {
+namespace {
+
+using test::ShowActive;
+
+TEST(TagSelectFormTest, EachButtonGivesItsAnswerWithTheChosenKind) {
+  struct Case {
+    QPushButton* const TTagSelectForm::*button;
+    bool chooseId3v1;
+    int result;
+  };
+  const Case cases[] = {
+      {&TTagSelectForm::OK_Button, false, kResultOk},
+      {&TTagSelectForm::AllButton, true, kResultYesToAll},
+      {&TTagSelectForm::CancelButton, false, kResultNo},
+      {&TTagSelectForm::CancelAllButton, false, kResultNoToAll},
+  };
+  for (const Case& c : cases) {
+    TTagSelectForm form(nullptr, false);
+    ShowActive(form);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("タグ選択"));
+    EXPECT_EQ(form.itemIndex(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), form.TagTypeRadioGroup->item(0));
+    if (c.chooseId3v1) {
+      QRadioButton* id3v1 = form.TagTypeRadioGroup->item(1);
+      QTest::mouseClick(id3v1, Qt::LeftButton, {}, QPoint(8, id3v1->height() / 2));
+    }
+    QTest::mouseClick(form.*c.button, Qt::LeftButton);
+    EXPECT_EQ(form.result(), c.result);
+    EXPECT_EQ(form.itemIndex(), c.chooseId3v1 ? 1 : 0);
+  }
+}
+
+TEST(TagSelectFormTest, SingleFileOptionDisablesOnlyTheAnswersForAllFiles) {
+  TTagSelectForm form(nullptr, true);
+  ShowActive(form);
+  QTest::mouseClick(form.AllButton, Qt::LeftButton);
+  QTest::mouseClick(form.CancelAllButton, Qt::LeftButton);
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_TRUE(form.OK_Button->isEnabled());
+  QTest::mouseClick(form.CancelButton, Qt::LeftButton);
+  EXPECT_EQ(form.result(), kResultNo);
+}
+
+TEST(ViewSetupFormTest, StartsWithTheColumnsTickedAndTabsTrackBeforeGenre) {
+  TViewSetupForm form(nullptr);
+  ShowActive(form);
+  const QList<QCheckBox*> columns = form.ListViewSetupGroup->findChildren<QCheckBox*>();
+  ASSERT_EQ(columns.size(), 7);
+  for (QCheckBox* column : columns)
+    EXPECT_TRUE(column->isChecked()) << column->objectName().toStdString();
+  EXPECT_FALSE(form.DataTypeCheckBox->isChecked());
+  EXPECT_FALSE(form.GreadEnabledCheck->isChecked());
+  EXPECT_LT(form.GenreCheck->y(), form.TrackCheck->y());
+
+  QStringList visited{QApplication::focusWidget()->objectName()};
+  for (int i = 0; i < 10; ++i) {
+    test::PressTab();
+    visited << QApplication::focusWidget()->objectName();
+  }
+  EXPECT_EQ(visited, (QStringList{"FileNameCheck", "AirtistCheck", "AlbumCheck", "CommentCheck",
+                                  "YearCheck", "TrackCheck", "GenreCheck", "Ok_Button",
+                                  "CancelButton", "DataTypeCheckBox", "GreadEnabledCheck"}));
+  QTest::keyClick(form.GreadEnabledCheck, Qt::Key_Space);
+  QTest::mouseClick(form.Ok_Button, Qt::LeftButton);
+  EXPECT_EQ(form.result(), kResultOk);
+  EXPECT_TRUE(form.GreadEnabledCheck->isChecked());
+}
+
+TEST(OtherSetupFormTest, OpensOnThePresetChoiceAndHandsBackTheNewOne) {
+  TOtherSetupForm form(nullptr);
+  EXPECT_EQ(form.itemIndex(), 0);
+  form.setItemIndex(1);
+  ShowActive(form);
+  EXPECT_TRUE(form.MouseLeftButtonRadioGroup->item(1)->isChecked());
+  EXPECT_EQ(QApplication::focusWidget(), form.MouseLeftButtonRadioGroup->item(1));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+  EXPECT_EQ(form.itemIndex(), 0);
+  QTest::mouseClick(form.OkButton, Qt::LeftButton);
+  EXPECT_EQ(form.result(), kResultOk);
+}
+
+// Every dialog answers 2 when its window is closed, from a running modal loop too, and when
+// its cancelling button is pressed.
+TEST(ModalFormTest, ClosingOrCancellingAnyDialogAnswersTwo) {
+  test::RecordingMessageBoxes messages;
+  struct Case {
+    std::function<std::unique_ptr<ModalForm>()> make;
+    const char* cancelButton;
+  };
+  const Case cases[] = {
+      {[&] { return std::make_unique<TTagEditForm>(nullptr, messages); }, "Edit_CancelBtn"},
+      {[] { return std::make_unique<TTagSelectForm>(nullptr, false); }, nullptr},
+      {[] { return std::make_unique<TTagSelectForm>(nullptr, true); }, nullptr},
+      {[] { return std::make_unique<TViewSetupForm>(nullptr); }, "CancelButton"},
+      {[&] { return std::make_unique<TFilterSetupForm>(nullptr, messages); }, "FilterCancelBtn"},
+      {[] { return std::make_unique<TOtherSetupForm>(nullptr); }, "CancelButton"},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<ModalForm> form = c.make();
+    const std::string title = form->windowTitle().toStdString();
+    QTimer::singleShot(0, form.get(), [&] { form->close(); });
+    EXPECT_EQ(form->exec(), kResultCancel) << title;
+
+    form = c.make();
+    ShowActive(*form);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(form->result(), kResultCancel) << title;
+
+    if (!c.cancelButton) continue;
+    form = c.make();
+    ShowActive(*form);
+    QTest::mouseClick(form->findChild<QPushButton*>(c.cancelButton), Qt::LeftButton);
+    EXPECT_EQ(form->result(), kResultCancel) << title;
+  }
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+}  // namespace
+}  // namespace marlinote
