@@ -19,7 +19,8 @@ class TTagList {
 
   void Add(std::unique_ptr<TAbstractTag> entry);
   int Count() const { return static_cast<int>(entries_.size()); }
-  TAbstractTag& Get(int index) const { return *entries_[static_cast<std::size_t>(index)]; }
+  TAbstractTag& Get(int index) { return *entries_[static_cast<std::size_t>(index)]; }
+  const TAbstractTag& Get(int index) const { return *entries_[static_cast<std::size_t>(index)]; }
   // Puts the new entry in the slot and hands the one that was there back to the caller.
   std::unique_ptr<TAbstractTag> Replace(int index, std::unique_ptr<TAbstractTag> entry);
   // Destroys every entry.
