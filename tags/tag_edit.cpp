@@ -47,7 +47,11 @@ TypeChangeResult ChangeTagType(std::unique_ptr<TAbstractTag>& entry, int type) {
 SaveResult SaveFields(TAbstractTag& tag, const FieldList& edits) {
   const FieldList before = tag.GetFieldList();
   for (const TagField& f : edits) tag.SetField(f.key, f.value);
-  if (!tag.RemoveTag()) return SaveResult::kRemoveFailed;
+  if (!tag.RemoveTag()) {
+    // The file kept its old tag; the object says so too, so the list shows what is on disk.
+    tag.GetFieldList() = before;
+    return SaveResult::kRemoveFailed;
+  }
   if (tag.GetTagType() == kTagNone) return SaveResult::kNoTagKind;
   if (tag.WriteTag()) return SaveResult::kSaved;
   tag.GetFieldList() = before;

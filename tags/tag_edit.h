@@ -37,7 +37,8 @@ enum class SaveResult {
   kSaved,
   // A plain TAbstractTag: the file has no tag kind, so there is nothing to write.
   kNoTagKind,
-  // The old tag could not be cut off; nothing was written and the file is unchanged.
+  // The old tag could not be cut off; nothing was written, the file is unchanged and the
+  // object's fields are restored to match it.
   kRemoveFailed,
   // The new tag could not be written; the old one was put back into the file.
   kWriteFailed,

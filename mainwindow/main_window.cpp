@@ -1,0 +1,262 @@
+#include "mainwindow/main_window.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTableView>
+
+#include "catalogue/folder_scan.h"
+#include "dialogs/fonts.h"
+#include "foldertree/folder_view.h"
+#include "mainwindow/app_title.h"
+#include "mainwindow/csv_export_command.h"
+#include "mainwindow/setup_commands.h"
+#include "mainwindow/tag_edit_command.h"
+#include "mainwindow/tag_type_change.h"
+#include "mainwindow/qt_user_interface.h"
+#include "mainwindow/tag_list_model.h"
+#include "platform/reg_file_store.h"
+
+namespace marlinote {
+
+namespace {
+
+// Where the filter list is kept: beside the current directory, read at start and written
+// at shut-down.
+constexpr const char* kFilterFile = "./filefilter.dat";
+
+}  // namespace
+
+TMainWindow::TMainWindow(std::unique_ptr<UserInterface> ui,
+                         std::unique_ptr<FolderNamespace> folders,
+                         std::unique_ptr<SettingsStore> store)
+    : FolderView(new TFolderView(nullptr, std::move(folders))),
+      FolderTagSplitter(new QSplitter(Qt::Horizontal, this)),
+      TagListView(new QTableView),
+      PopupMenu_TagListView(new QMenu(this)),
+      PopupMenu_FileSort(new QMenu(this)),
+      PopupMenu_FolderView(new QMenu(this)),
+      ui_(ui ? std::move(ui) : std::make_unique<QtUserInterface>(this)),
+      store_(store ? std::move(store) : std::make_unique<RegFileStore>(DefaultSettingsPath())),
+      model_(new TagListModel(state_.files, state_.settings.ColumnTable, this)),
+      csvExport_(std::make_unique<CsvExportCommand>()) {
+  setWindowTitle(kAppTitle);
+  setFont(DialogFont());
+  setGeometry(194, 139, 776, 462);
+
+  FolderView->setObjectName("FolderView");
+  FolderTagSplitter->setObjectName("FolderTagSplitter");
+  FolderTagSplitter->setHandleWidth(3);
+  FolderTagSplitter->setOpaqueResize(false);
+  FolderTagSplitter->setChildrenCollapsible(false);
+  FolderTagSplitter->addWidget(FolderView);
+  FolderTagSplitter->addWidget(TagListView);
+  FolderTagSplitter->setStretchFactor(1, 1);
+  FolderView->setMinimumWidth(1);
+  setCentralWidget(FolderTagSplitter);
+
+  TagListView->setObjectName("TagListView");
+  QFont listFont = DialogFont();
+  listFont.setPixelSize(13);
+  TagListView->setFont(listFont);
+  TagListView->setModel(model_);
+  TagListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+  TagListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  TagListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  TagListView->setShowGrid(true);
+  TagListView->setWordWrap(false);
+  TagListView->setIconSize(QSize(10, 10));
+  TagListView->verticalHeader()->hide();
+  TagListView->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  TagListView->verticalHeader()->setDefaultSectionSize(QFontMetrics(listFont).height() + 4);
+  TagListView->horizontalHeader()->setSectionsClickable(true);
+  TagListView->horizontalHeader()->setHighlightSections(false);
+  TagListView->setContextMenuPolicy(Qt::CustomContextMenu);
+  TagListView->viewport()->installEventFilter(this);
+  connect(TagListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
+          &TMainWindow::TagListViewColumnClick);
+  connect(TagListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    PopupMenu_TagListView->popup(TagListView->viewport()->mapToGlobal(pos));
+  });
+
+  FolderView->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(FolderView, &TFolderView::folderClicked, this, &TMainWindow::FolderViewClick);
+  connect(FolderView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    PopupMenu_FolderView->popup(FolderView->viewport()->mapToGlobal(pos));
+  });
+  connect(FolderTagSplitter, &QSplitter::splitterMoved, this,
+          [this] { folderViewWidth_ = FolderTagSplitter->sizes().value(0); });
+
+  statusBar()->setObjectName("StatusBar");
+  statusBar()->setSizeGripEnabled(true);
+
+  BuildMenus();
+  BuildToolBars();
+  BuildPopupMenus();
+  FormCreate();
+}
+
+TMainWindow::~TMainWindow() { FormDestroy(); }
+
+void TMainWindow::FormCreate() {
+  state_.files.Clear();
+  state_.filters.ReadFilterList(kFilterFile);
+  LoadSettings(*store_, state_.settings, *this);
+  BuildColumns();
+  state_.SortType = kSortNameAscend;
+}
+
+void TMainWindow::FormDestroy() {
+  model_->BeginRefill();
+  state_.files.Clear();
+  model_->EndRefill();
+  state_.filters.WriteFilterList(kFilterFile, *ui_);
+  SaveSettings(*store_, state_.settings, *this);
+}
+
+bool TMainWindow::FormCloseQuery() {
+  const std::string text = windowTitle().toStdString() + " を終了します。\nよろしいですか?";
+  return ui_->Show(text, kCaptionWarning, kStyleQuestion) == kResultYes;
+}
+
+void TMainWindow::closeEvent(QCloseEvent* event) {
+  if (FormCloseQuery())
+    event->accept();
+  else
+    event->ignore();
+}
+
+bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == TagListView->viewport() && event->type() == QEvent::MouseButtonDblClick)
+    TagListViewDblClick();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainWindow::BuildColumns() {
+  model_->BuildColumns();
+  for (int section = 0; section < model_->columnCount(); ++section) {
+    const auto entry = static_cast<std::size_t>(model_->ColumnEntry(section));
+    TagListView->setColumnWidth(section, state_.settings.ColumnTable[entry].Width);
+  }
+}
+
+void TMainWindow::FillTagList() {
+  // A reset forgets the widths the user dragged; they are put back at once.
+  QHeaderView* header = TagListView->horizontalHeader();
+  std::vector<int> widths;
+  for (int section = 0; section < header->count(); ++section)
+    widths.push_back(header->sectionSize(section));
+  model_->BeginRefill();
+  model_->EndRefill();
+  for (int section = 0; section < static_cast<int>(widths.size()); ++section)
+    header->resizeSection(section, widths[static_cast<std::size_t>(section)]);
+}
+
+void TMainWindow::RefreshTagListRows(int first, int last) { model_->RefreshRows(first, last); }
+
+std::vector<int> TMainWindow::SelectedRows() const {
+  std::vector<int> rows;
+  for (const QModelIndex& index : TagListView->selectionModel()->selectedRows())
+    rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void TMainWindow::ScanFolder() {
+  const std::string folder = FolderView->directory();
+  model_->BeginRefill();
+  ListFolder(state_.files, folder, state_.filters, false, state_.SortType);
+  model_->EndRefill();
+  FillTagList();
+}
+
+void TMainWindow::SearchAll() {
+  const std::string folder = FolderView->directory();
+  model_->BeginRefill();
+  ListFolder(state_.files, folder, state_.filters, true, state_.SortType);
+  model_->EndRefill();
+  FillTagList();
+}
+
+void TMainWindow::SortFiles(int order) {
+  state_.SortType = order;
+  model_->BeginRefill();
+  marlinote::SortFiles(state_.files, order);
+  model_->EndRefill();
+}
+
+int TMainWindow::GetMetric(Metric metric) const {
+  switch (metric) {
+    case kLeft: return x();
+    case kTop: return y();
+    case kWidth: return width();
+    case kHeight: return height();
+    case kFolderViewWidth:
+      return FolderView->isVisible() ? FolderTagSplitter->sizes().value(0) : folderViewWidth_;
+  }
+  return 0;
+}
+
+void TMainWindow::SetMetric(Metric metric, int value) {
+  switch (metric) {
+    case kLeft: move(value, y()); break;
+    case kTop: move(x(), value); break;
+    case kWidth: resize(value, height()); break;
+    case kHeight: resize(width(), value); break;
+    case kFolderViewWidth:
+      folderViewWidth_ = value;
+      FolderTagSplitter->setSizes({value, std::max(1, width() - value)});
+      break;
+  }
+}
+
+std::vector<int> TMainWindow::ListColumnWidths() const {
+  std::vector<int> widths;
+  const QHeaderView* header = TagListView->horizontalHeader();
+  for (int section = 0; section < model_->columnCount(); ++section) {
+    const auto entry = static_cast<std::size_t>(model_->ColumnEntry(section));
+    // A stored switch may have hidden the Title entry although its column is shown.
+    if (state_.settings.ColumnTable[entry].Enabled) widths.push_back(header->sectionSize(section));
+  }
+  return widths;
+}
+
+CommandContext TMainWindow::Context() {
+  return {state_, *ui_, this, [this](int first, int last) { RefreshTagListRows(first, last); }};
+}
+
+void TMainWindow::EditSelectedTags() {
+  CommandContext context = Context();
+  marlinote::EditSelectedTags(context, SelectedRows());
+}
+
+void TMainWindow::ConvertSelectedTagTypes(int type) {
+  CommandContext context = Context();
+  marlinote::ConvertSelectedTagTypes(context, type, SelectedRows());
+}
+
+void TMainWindow::ExportTagListCsv() {
+  CommandContext context = Context();
+  csvExport_->ExportTagListCsv(context);
+}
+
+void TMainWindow::OpenViewSetup() {
+  CommandContext context = Context();
+  marlinote::OpenViewSetup(context, *TagListView, *this, [this] { BuildColumns(); });
+}
+
+void TMainWindow::OpenFilterSetup() {
+  CommandContext context = Context();
+  marlinote::OpenFilterSetup(context);
+}
+
+void TMainWindow::OpenOtherSetup() {
+  CommandContext context = Context();
+  marlinote::OpenOtherSetup(context);
+}
+
+}  // namespace marlinote

@@ -1,0 +1,58 @@
+#include "mainwindow/setup_commands.h"
+
+#include <QCheckBox>
+#include <QTableView>
+#include <array>
+
+#include "catalogue/settings.h"
+#include "dialogs/filter_setup_form.h"
+#include "dialogs/other_setup_form.h"
+#include "dialogs/view_setup_form.h"
+#include "mainwindow/user_interface.h"
+
+namespace marlinote {
+
+void OpenViewSetup(CommandContext& context, QTableView& list, const SettingsWindow& window,
+                   const std::function<void()>& buildColumns) {
+  MainSettings& settings = context.state.settings;
+  TViewSetupForm form(context.owner);
+  const std::array<QCheckBox*, kColumnCount - 1> boxes = {
+      form.FileNameCheck, form.AirtistCheck, form.AlbumCheck, form.CommentCheck,
+      form.YearCheck,     form.GenreCheck,   form.TrackCheck};
+  form.DataTypeCheckBox->setChecked(settings.DataTypeCheck);
+  form.GreadEnabledCheck->setChecked(list.showGrid());
+  for (std::size_t i = 0; i < boxes.size(); ++i)
+    boxes[i]->setChecked(settings.ColumnTable[i + 1].Enabled);
+  CaptureColumnWidths(settings.ColumnTable, window);
+
+  if (context.ui.ShowModal(form) != kResultOk) return;
+  settings.DataTypeCheck = form.DataTypeCheckBox->isChecked();
+  list.setShowGrid(form.GreadEnabledCheck->isChecked());
+  bool changed = false;
+  for (std::size_t i = 0; i < boxes.size(); ++i)
+    changed = changed || boxes[i]->isChecked() != settings.ColumnTable[i + 1].Enabled;
+  if (!changed) return;
+  for (std::size_t i = 0; i < boxes.size(); ++i)
+    settings.ColumnTable[i + 1].Enabled = boxes[i]->isChecked();
+  buildColumns();
+}
+
+void OpenFilterSetup(CommandContext& context) {
+  TFilterSetupForm form(context.owner, context.ui);
+  for (const FilterEntry& entry : context.state.filters.Entries())
+    form.AddLine(std::string(entry.Extension()), entry.Enabled());
+  if (context.ui.ShowModal(form) != kResultOk) return;
+  std::vector<FilterLine> lines;
+  for (int i = 0; i < form.LineCount(); ++i)
+    lines.push_back({form.LineText(i), form.IsLineChecked(i)});
+  context.state.filters.Replace(lines);
+}
+
+void OpenOtherSetup(CommandContext& context) {
+  TOtherSetupForm form(context.owner);
+  form.setItemIndex(context.state.settings.FileExtSync ? 1 : 0);
+  if (context.ui.ShowModal(form) != kResultOk) return;
+  context.state.settings.FileExtSync = form.itemIndex() != 0 ? 1 : 0;
+}
+
+}  // namespace marlinote

@@ -1,0 +1,101 @@
+#include "mainwindow/tag_edit_command.h"
+
+#include "dialogs/local_text.h"
+#include "dialogs/tag_edit_form.h"
+#include "dialogs/tag_select_form.h"
+#include "mainwindow/tag_type_change.h"
+#include "mainwindow/user_interface.h"
+#include "tags/tag_edit.h"
+#include "tags/tag_types.h"
+#include "tags/text_conversion.h"
+
+namespace marlinote {
+
+namespace {
+
+constexpr const char* kNoTagKind =
+    "のタグ形式は設定されていないため、タグ情報を保存できません。\nタグ形式を設定しますか?";
+
+// Asks for the kind of tag a file without one receives; gives the dialog's result and, for
+// 1 and 10, the chosen kind.
+int AskTagKind(CommandContext& context, int& kind) {
+  TTagSelectForm select(context.owner, false);
+  const int answer = context.ui.ShowModal(select);
+  if (answer == kResultOk || answer == kResultYesToAll) kind = select.itemIndex();
+  return answer;
+}
+
+void Prefill(TTagEditForm& form, const TAbstractTag& tag) {
+  using Field = TTagEditForm::Field;
+  for (Field field : TTagEditForm::kFields)
+    form.SetText(field, FromLocal(tag.GetField(TTagEditForm::FieldKey(field))));
+}
+
+// The ticked fields in the order they are written; the dialog has made sure that code page
+// 932 holds each of them.
+FieldList TickedFields(const TTagEditForm& form) {
+  FieldList edits;
+  for (TTagEditForm::Field field : TTagEditForm::kFields) {
+    if (!form.IsTicked(field)) continue;
+    const QString text = form.Text(field);
+    edits.push_back({TTagEditForm::FieldKey(field),
+                     ToLocal(text).value_or(Utf8ToLocal(text.toStdString()))});
+  }
+  return edits;
+}
+
+}  // namespace
+
+void EditSelectedTags(CommandContext& context, const std::vector<int>& rows) {
+  if (rows.empty()) return;
+  TTagEditForm form(context.owner, context.ui);
+  if (rows.size() == 1) {
+    const int row = rows.front();
+    if (context.state.files.Get(row).GetTagType() == kTagNone &&
+        context.ui.Show(std::string("現在このファイル") + kNoTagKind, kCaptionWarning,
+                        kStyleQuestion) == kResultYes) {
+      int kind = kTagNone;
+      const int answer = AskTagKind(context, kind);
+      if (answer == kResultOk || answer == kResultYesToAll) ConvertTagType(context, kind, row);
+    }
+    Prefill(form, context.state.files.Get(row));
+  }
+  if (context.ui.ShowModal(form) == kResultOk) ApplyTagEdit(context, form, rows);
+}
+
+void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::vector<int>& rows) {
+  if (rows.empty()) return;
+  const FieldList edits = TickedFields(form);
+  int lastAnswer = kResultOk;
+  int chosenKind = kTagNone;
+  for (int row : rows) {
+    if (context.state.files.Get(row).GetTagType() == kTagNone) {
+      if (lastAnswer == kResultOk || lastAnswer == kResultNo) {
+        const std::string name = context.state.files.Get(row).GetFileName();
+        if (context.ui.Show(name + " " + kNoTagKind, kCaptionWarning, kStyleQuestion) ==
+            kResultYes) {
+          lastAnswer = AskTagKind(context, chosenKind);
+          if (lastAnswer == kResultOk || lastAnswer == kResultYesToAll)
+            ConvertTagType(context, chosenKind, row);
+        }
+      } else if (lastAnswer == kResultYesToAll) {
+        ConvertTagType(context, chosenKind, row);
+      }
+    }
+    if (edits.empty()) continue;
+    TAbstractTag& tag = context.state.files.Get(row);
+    switch (SaveFields(tag, edits)) {
+      case SaveResult::kSaved:
+      case SaveResult::kNoTagKind:
+        break;
+      case SaveResult::kRemoveFailed:
+      case SaveResult::kWriteFailed:
+      case SaveResult::kTagLost:
+        context.ui.Show(AccessMessage(tag.GetFileName()), kCaptionError, kStyleError);
+        break;
+    }
+  }
+  context.refreshRows(rows.front(), rows.back());
+}
+
+}  // namespace marlinote

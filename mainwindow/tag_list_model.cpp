@@ -1,0 +1,85 @@
+#include "mainwindow/tag_list_model.h"
+
+#include <QFile>
+
+#include "dialogs/local_text.h"
+#include "mainwindow/images.h"
+#include "tags/tag_field.h"
+
+namespace marlinote {
+
+namespace {
+
+const char* FieldKeyOf(int entry) {
+  switch (entry) {
+    case kColumnTitle: return field::kTitle;
+    case kColumnArtist: return field::kArtist;
+    case kColumnAlbum: return field::kAlbum;
+    case kColumnComment: return field::kComment;
+    case kColumnYear: return field::kYear;
+    case kColumnGenre: return field::kGenre;
+    case kColumnTrack: return field::kTrack;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+TagListModel::TagListModel(const TTagList& files, const ColumnArray& columns, QObject* parent)
+    : QAbstractTableModel(parent), files_(files), columns_(columns) {
+  for (int type = 0; type < 3; ++type) marks_[static_cast<std::size_t>(type)] = TagMark(type);
+  entries_.push_back(kColumnTitle);
+}
+
+int TagListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : files_.Count();
+}
+
+int TagListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(entries_.size());
+}
+
+QString TagListModel::CellText(const TAbstractTag& tag, int entry) const {
+  if (entry == kColumnFileName) return QFile::decodeName(tag.GetFileName().c_str());
+  return FromLocal(tag.GetField(FieldKeyOf(entry)));
+}
+
+QVariant TagListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= files_.Count()) return {};
+  const TAbstractTag& tag = files_.Get(index.row());
+  if (role == Qt::DisplayRole) return CellText(tag, ColumnEntry(index.column()));
+  if (role == Qt::DecorationRole && index.column() == 0) {
+    const int type = tag.GetTagType();
+    if (type >= 0 && type < static_cast<int>(marks_.size()))
+      return marks_[static_cast<std::size_t>(type)];
+  }
+  return {};
+}
+
+QVariant TagListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+      section >= static_cast<int>(entries_.size()))
+    return {};
+  return QString::fromStdString(columns_[static_cast<std::size_t>(ColumnEntry(section))].Name);
+}
+
+void TagListModel::BuildColumns() {
+  beginResetModel();
+  // The Title leads every row whatever its stored switch says; the other columns are the
+  // enabled entries in table order.
+  entries_.assign(1, kColumnTitle);
+  for (int entry = kColumnFileName; entry < kColumnCount; ++entry)
+    if (columns_[static_cast<std::size_t>(entry)].Enabled) entries_.push_back(entry);
+  endResetModel();
+}
+
+void TagListModel::BeginRefill() { beginResetModel(); }
+
+void TagListModel::EndRefill() { endResetModel(); }
+
+void TagListModel::RefreshRows(int first, int last) {
+  if (last < first) return;
+  emit dataChanged(index(first, 0), index(last, columnCount() - 1));
+}
+
+}  // namespace marlinote

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <vector>
+
+#include "mainwindow/command_context.h"
+
+namespace marlinote {
+
+// Gives the file of row `index` a tag of `type` (0 APE, 1 ID3v1), asking first when the
+// data-type check is on and the file's data does not usually carry that kind, refusing when
+// it cannot. False only when the file could not be reached; its entry then stays as it was.
+bool ConvertTagType(CommandContext& context, int type, int index);
+
+// ConvertTagType for every selected row, with the access message for each that fails.
+void ConvertSelectedTagTypes(CommandContext& context, int type, const std::vector<int>& rows);
+
+}  // namespace marlinote

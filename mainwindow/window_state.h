@@ -1,0 +1,18 @@
+#pragma once
+
+#include "catalogue/filter_list.h"
+#include "catalogue/settings.h"
+#include "catalogue/tag_list.h"
+#include "catalogue/sort_files.h"
+
+namespace marlinote {
+
+// What the main window owns besides its controls; the commands work on it.
+struct WindowState {
+  TTagList files;
+  FilterList filters;
+  MainSettings settings;
+  int SortType = kSortNameAscend;
+};
+
+}  // namespace marlinote
