@@ -50,16 +50,26 @@ std::size_t SequenceLength(std::string_view s, std::size_t i) {
 
 }  // namespace
 
-std::string DisplayText(std::string_view local) {
+std::string DisplayText(std::string_view local) { return DisplayUtf8(LocalToUtf8(local)); }
+
+std::string DisplayUtf8(std::string_view utf8) {
   std::string out;
-  for (const char c : LocalToUtf8(local)) {
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t length = SequenceLength(utf8, i);
+    if (length == 0) {
+      out += kReplacement;
+      ++i;
+      continue;
+    }
+    const char c = utf8[i];
     const auto u = static_cast<unsigned char>(c);
     if (c == '\\') out += "\\\\";
     else if (c == '\n') out += "\\n";
     else if (c == '\r') out += "\\r";
     else if (c == '\t') out += "\\t";
     else if (u < 0x20 || u == 0x7F) out += HexEscape("\\x", u, 2);
-    else out += c;
+    else out.append(utf8.substr(i, length));
+    i += length;
   }
   return out;
 }

@@ -11,6 +11,10 @@ namespace marlinote::cli {
 // value never breaks its "Key=Value" line.
 std::string DisplayText(std::string_view local);
 
+// The same for a UTF-8 text (a file name, a column caption): bytes that are not valid UTF-8
+// become U+FFFD.
+std::string DisplayUtf8(std::string_view utf8);
+
 // A JSON string literal, quotes included. Bytes that are not valid UTF-8 become U+FFFD.
 std::string JsonString(std::string_view utf8);
 
