@@ -1,0 +1,197 @@
+#include "list_command.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "catalogue/csv_export.h"
+#include "catalogue/filter_list.h"
+#include "catalogue/folder_scan.h"
+#include "catalogue/settings.h"
+#include "catalogue/sort_files.h"
+#include "cli/options.h"
+#include "cli/output_text.h"
+#include "platform/reg_file_store.h"
+#include "tags/tag_field.h"
+#include "tags/tag_types.h"
+
+namespace marlinote::cli {
+
+namespace {
+
+// The window reads its filter list from the current folder.
+constexpr const char* kDefaultFilterFile = "./filefilter.dat";
+constexpr const char* kStdout = "-";
+
+constexpr std::pair<const char*, int> kSortNames[] = {
+    {"name", kSortNameAscend},
+    {"name-desc", kSortNameDescend},
+    {"ext", kSortExtendAscend},
+    {"ext-desc", kSortExtendDescend},
+};
+
+// Field keys of the columns; FileName has none.
+constexpr const char* kColumnKeys[kColumnCount] = {
+    field::kTitle,   nullptr,      field::kArtist, field::kAlbum,
+    field::kComment, field::kYear, field::kGenre,  field::kTrack};
+
+std::optional<int> ParseSortOrder(const std::string& text) {
+  for (const auto& [name, order] : kSortNames)
+    if (text == name) return order;
+  return std::nullopt;
+}
+
+// The Title, then the enabled columns 1 to 7, as the window's list shows them.
+std::vector<int> ShownColumns(const ColumnArray& columns) {
+  std::vector<int> shown = {kColumnTitle};
+  for (int c = kColumnFileName; c < kColumnCount; ++c)
+    if (columns[c].Enabled) shown.push_back(c);
+  return shown;
+}
+
+// One line per file, cells separated by tabs; the escapes of DisplayText keep every cell
+// free of tabs and line breaks.
+void PrintTable(const TTagList& list, const ColumnArray& columns, std::ostream& out) {
+  const std::vector<int> shown = ShownColumns(columns);
+  for (const int c : shown) out << DisplayUtf8(columns[c].Name) << '\t';
+  out << "Type\n";
+  for (int i = 0; i < list.Count(); ++i) {
+    const TAbstractTag& tag = list.Get(i);
+    for (const int c : shown) {
+      out << (c == kColumnFileName ? DisplayUtf8(tag.GetFileName())
+                                   : DisplayText(tag.GetField(kColumnKeys[c])))
+          << '\t';
+    }
+    out << TagTypeName(tag.GetTagType()) << '\n';
+  }
+}
+
+// Why a folder that the scan reported could not be read, as far as can still be told.
+std::string FolderProblem(const std::string& folder) {
+  struct stat st {};
+  if (stat(folder.c_str(), &st) != 0) return std::string("cannot be read: ") + std::strerror(errno);
+  if (!S_ISDIR(st.st_mode)) return "cannot be read: not a folder";
+  if (access(folder.c_str(), R_OK | X_OK) != 0)
+    return std::string("cannot be read: ") + std::strerror(errno);
+  return "could not be read to its end";
+}
+
+const char* CsvProblem(WriteResult result) {
+  switch (result) {
+    case WriteResult::kOk:
+      return nullptr;
+    case WriteResult::kCannotCreate:
+      return "cannot be created (does its folder exist, and is it writable?); nothing was written";
+    case WriteResult::kWriteFailed:
+      return "could not be written (is the disk full?); the file was left as it was";
+  }
+  return "unknown result";
+}
+
+}  // namespace
+
+std::string_view ListCommand::summary() const {
+  return "list a folder's files and tags as the window does, or export them as CSV";
+}
+
+std::string_view ListCommand::help() const {
+  return "Usage: marlinote-cli list [--recursive] [--sort name|name-desc|ext|ext-desc]\n"
+         "                          [--filter-file FILE] [--csv OUTFILE|-] FOLDER\n"
+         "\n"
+         "Lists the files of FOLDER as the window lists them: only files whose extension\n"
+         "passes the filter list, hidden files left out, each read as APE, then Ogg Vorbis,\n"
+         "then ID3v1, sorted by name. The columns are those enabled in the window's stored\n"
+         "settings, which are only read.\n"
+         "\n"
+         "  --recursive       also every folder below FOLDER, depth first (hidden folders and\n"
+         "                    links to folders are not entered)\n"
+         "  --sort ORDER      name (the default) or name-desc: by file name; ext or\n"
+         "                    ext-desc: by extension, then name\n"
+         "  --filter-file F   the filter list to use; by default ./filefilter.dat in the\n"
+         "                    current folder, as the window reads it. A missing or foreign\n"
+         "                    file lists every file\n"
+         "  --csv OUTFILE     write the window's CSV export instead (code page 932, every cell\n"
+         "                    quoted, a double quote in a value doubled, CR LF line ends) and\n"
+         "                    print \"OUTFILE: N rows written\"; the file is replaced as a\n"
+         "                    whole or left as it was. With \"-\" the bytes go to standard\n"
+         "                    output. File names in it are code page 932 too, a character\n"
+         "                    that code page 932 cannot hold becoming one space\n"
+         "\n"
+         "Table output, UTF-8, tab-separated, a header line first:\n"
+         "  the Title, then each enabled column (FileName, Artist, Album, Comment, Year, Genre,\n"
+         "  Track), headed by its caption in the settings, and last \"Type\", the tag kind\n"
+         "  (Ape_Tag, Ogg_Tag, ID3v1_Tag, or Abstract_Tag for a file without a known tag).\n"
+         "  Backslashes and control characters in cells are escaped: \\\\ \\n \\r \\t \\xHH.\n"
+         "  An empty folder gives the header line alone (and a CSV file the header line).\n"
+         "\n"
+         "A folder that cannot be read is named on stderr and the exit status is 1. When it\n"
+         "is FOLDER itself nothing is printed or written; a subfolder of --recursive is\n"
+         "skipped and the files that were found are still listed.\n";
+}
+
+int ListCommand::execute(const std::vector<std::string>& args, std::ostream& out,
+                         std::ostream& err) {
+  std::string error;
+  const auto parsed = ParseArgs(args, {"--sort", "--filter-file", "--csv"}, {"--recursive"}, error);
+  std::optional<int> sortOrder = kSortNameAscend;
+  if (parsed) {
+    if (parsed->Has("--sort") && !(sortOrder = ParseSortOrder(parsed->values.at("--sort"))))
+      error = "--sort must be name, name-desc, ext or ext-desc";
+    else if (parsed->Has("--csv") && parsed->values.at("--csv").empty())
+      error = "--csv needs a file name, or - for standard output";
+    else if (parsed->Has("--filter-file") && parsed->values.at("--filter-file").empty())
+      error = "--filter-file needs a file name";
+    else if (parsed->files.size() != 1)
+      error = parsed->files.empty() ? "no folder given" : "give exactly one folder";
+  }
+  if (!parsed || !error.empty()) {
+    err << "marlinote-cli list: " << error << '\n';
+    return kExitUsage;
+  }
+  const std::string& folder = parsed->files.front();
+
+  FilterList filter;
+  filter.ReadFilterList(parsed->Has("--filter-file") ? parsed->values.at("--filter-file")
+                                                     : kDefaultFilterFile);
+  // Only read: the settings file belongs to the window, which writes it at shut-down.
+  ColumnArray columns;
+  {
+    RegFileStore store(DefaultSettingsPath());
+    LoadColumnTable(store, columns);
+  }
+
+  TTagList list;
+  const ScanResult scan = ListFolder(list, folder, filter, parsed->Has("--recursive"), *sortOrder);
+  for (const std::string& unreadable : scan.unreadable)
+    err << unreadable << ": " << FolderProblem(unreadable) << '\n';
+  // Without the folder itself there is no list: an existing CSV file is not replaced by one
+  // that holds only the header.
+  if (std::find(scan.unreadable.begin(), scan.unreadable.end(), folder) != scan.unreadable.end())
+    return kExitFailed;
+  const int status = scan.ok() ? kExitDone : kExitFailed;
+
+  if (!parsed->Has("--csv")) {
+    PrintTable(list, columns, out);
+    return status;
+  }
+  const std::string& csvPath = parsed->values.at("--csv");
+  if (csvPath == kStdout) {
+    const std::string bytes = BuildCsv(list, columns);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return status;
+  }
+  if (const char* problem = CsvProblem(ExportCsv(csvPath, list, columns))) {
+    err << csvPath << ": " << problem << '\n';
+    return kExitFailed;
+  }
+  out << csvPath << ": " << list.Count() << (list.Count() == 1 ? " row" : " rows") << " written\n";
+  return status;
+}
+
+}  // namespace marlinote::cli
