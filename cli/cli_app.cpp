@@ -10,7 +10,7 @@ constexpr std::string_view kIntro =
     "marlinote-cli: reads and writes the tags of audio files (ID3v1.1 trailers, APE tags and\n"
     "Ogg Vorbis comments) like the Marlinote window does.\n"
     "\n"
-    "Usage: marlinote-cli COMMAND [OPTIONS] FILE...\n"
+    "Usage: marlinote-cli COMMAND [OPTIONS] FILE...|FOLDER\n"
     "       marlinote-cli help [COMMAND]     (or COMMAND --help)\n"
     "\n"
     "Commands:\n";
@@ -21,9 +21,9 @@ constexpr std::string_view kOutro =
     "UTF-8; a value that code page 932 cannot hold is refused, and bytes that are not valid\n"
     "code page 932 print as U+FFFD. File paths are used as given.\n"
     "\n"
-    "Exit status: 0 when every file was done, 1 when any file failed (one line on stderr per\n"
-    "failure), 2 for a usage error or a value that code page 932 cannot hold (then nothing\n"
-    "is written to any file).\n";
+    "Exit status: 0 when every file (or folder) was done, 1 when any failed (one line on\n"
+    "stderr per failure), 2 for a usage error or a value that code page 932 cannot hold\n"
+    "(then nothing is written to any file).\n";
 
 void PrintOverview(const std::vector<std::unique_ptr<Command>>& commands, std::ostream& os) {
   os << kIntro;
