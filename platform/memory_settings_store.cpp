@@ -12,7 +12,8 @@ int Rank(char c) {
   return static_cast<unsigned char>(c) + 1;
 }
 
-// Names that the file layout can hold: no empty path component, no control character.
+}  // namespace
+
 bool IsValidKeyPath(std::string_view key) {
   if (key.empty()) return true;
   if (key.front() == '\\' || key.back() == '\\' || key.find("\\\\") != std::string_view::npos)
@@ -27,8 +28,6 @@ bool IsValidValueName(std::string_view name) {
     if (static_cast<unsigned char>(c) < 0x20) return false;
   return true;
 }
-
-}  // namespace
 
 bool RegNameLess::operator()(std::string_view a, std::string_view b) const {
   const std::size_t n = std::min(a.size(), b.size());

@@ -4,6 +4,11 @@
 
 namespace marlinote {
 
+// Key paths that the file layout can hold: no empty component, no control character.
+bool IsValidKeyPath(std::string_view key);
+// Value names without control characters.
+bool IsValidValueName(std::string_view name);
+
 // A settings store held in memory only.
 class MemorySettingsStore : public SettingsStore {
  public:

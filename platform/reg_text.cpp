@@ -265,8 +265,10 @@ std::optional<RegKeys> ParseRegText(std::string_view text) {
   if (line != kHeader && line != kOldHeader) return std::nullopt;
   const bool unicode = line == kHeader;
 
-  MemorySettingsStore store;
-  std::optional<std::string> key;
+  RegKeys keys;
+  // The values of the section being read. Held rather than looked up by the key's path for
+  // every value, which would make a long path with many values cost their product.
+  RegValues* values = nullptr;
   std::string name;
   while (lines.Next(line)) {
     TrimRight(line);
@@ -274,12 +276,12 @@ std::optional<RegKeys> ParseRegText(std::string_view text) {
     if (line.front() == '[') {
       std::string path;
       if (line.back() != ']' || !ParseSection(line.substr(1, line.size() - 2), path) ||
-          !store.CreateKey(path))
+          !IsValidKeyPath(path))
         return std::nullopt;
-      key = std::move(path);
+      values = &keys.try_emplace(std::move(path)).first->second;
       continue;
     }
-    if (!key) return std::nullopt;
+    if (!values) return std::nullopt;
     if (line.front() == '@') {
       name.clear();
       line.remove_prefix(1);
@@ -289,10 +291,10 @@ std::optional<RegKeys> ParseRegText(std::string_view text) {
     if (line.empty() || line.front() != '=') return std::nullopt;
     line.remove_prefix(1);
     RegValue value;
-    if (!ParseData(line, lines, unicode, value) || !store.SetValue(*key, name, value))
-      return std::nullopt;
+    if (!ParseData(line, lines, unicode, value) || !IsValidValueName(name)) return std::nullopt;
+    (*values)[name] = std::move(value);
   }
-  return store.keys();
+  return keys;
 }
 
 std::string RenderRegText(const RegKeys& keys) {

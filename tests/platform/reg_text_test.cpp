@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <string>
+
+#include "platform/reg_file_store.h"
+
 namespace marlinote {
 namespace {
 
@@ -104,9 +109,35 @@ TEST(RegText, RefusesTextsItCannotReadWhole) {
            header + key + "\"A\"=hex:41,\\\n",  // continuation without a next line
            header + key + "A=dword:00000001\n",
            header + key + "some text\n",
+           header + key + "\"A\x01\"=dword:00000001\n",  // a control character in a name
        }) {
     EXPECT_FALSE(ParseRegText(text)) << text;
   }
+}
+
+// Texts of the largest size the settings file may have, shaped to cost the most: one long
+// key path holding many values, and many keys of one value each. A start-up that read them
+// in time growing with path length times value count would hang for minutes.
+TEST(RegText, TheLargestTextsAreReadInLittleTime) {
+  const std::string header = "Windows Registry Editor Version 5.00\n";
+  std::string longKey = header + "[HKEY_CURRENT_USER\\" + std::string(500000, 'k') + "]\n";
+  std::string manyKeys = header;
+  std::size_t values = 0;
+  std::size_t keys = 0;
+  while (longKey.size() < RegFileStore::kMaxFileSize - 40)
+    longKey += "\"" + std::to_string(values++) + "\"=dword:00000001\n";
+  while (manyKeys.size() < RegFileStore::kMaxFileSize - 80)
+    manyKeys += "[HKEY_CURRENT_USER\\Software\\K" + std::to_string(keys++) + "]\n\"V\"=\"x\"\n";
+
+  const auto start = std::chrono::steady_clock::now();
+  const auto one = ParseRegText(longKey);
+  const auto many = ParseRegText(manyKeys);
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  ASSERT_TRUE(one && many);
+  ASSERT_EQ(one->size(), 1u);
+  EXPECT_EQ(one->begin()->second.size(), values);
+  EXPECT_EQ(many->size(), keys);
+  EXPECT_LT(took.count(), 10.0);
 }
 
 }  // namespace
