@@ -1,7 +1,6 @@
 #include "mainwindow/main_window.h"
 
 #include <QCloseEvent>
-#include <QCursor>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
@@ -9,10 +8,13 @@
 #include <QStatusBar>
 #include <QTableView>
 
+#include <algorithm>
+
 #include "catalogue/folder_scan.h"
 #include "dialogs/fonts.h"
 #include "foldertree/folder_view.h"
 #include "mainwindow/app_title.h"
+#include "mainwindow/application.h"
 #include "mainwindow/csv_export_command.h"
 #include "mainwindow/setup_commands.h"
 #include "mainwindow/tag_edit_command.h"
@@ -46,7 +48,9 @@ TMainWindow::TMainWindow(std::unique_ptr<UserInterface> ui,
       csvExport_(std::make_unique<CsvExportCommand>()) {
   setWindowTitle(kAppTitle);
   setFont(DialogFont());
-  setGeometry(194, 139, 776, 462);
+  // The position is the frame's and the size the window's own, as the settings read them.
+  move(194, 139);
+  resize(776, 462);
 
   FolderView->setObjectName("FolderView");
   FolderTagSplitter->setObjectName("FolderTagSplitter");
@@ -88,8 +92,6 @@ TMainWindow::TMainWindow(std::unique_ptr<UserInterface> ui,
   connect(FolderView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     PopupMenu_FolderView->popup(FolderView->viewport()->mapToGlobal(pos));
   });
-  connect(FolderTagSplitter, &QSplitter::splitterMoved, this,
-          [this] { folderViewWidth_ = FolderTagSplitter->sizes().value(0); });
 
   statusBar()->setObjectName("StatusBar");
   statusBar()->setSizeGripEnabled(true);
@@ -98,9 +100,15 @@ TMainWindow::TMainWindow(std::unique_ptr<UserInterface> ui,
   BuildToolBars();
   BuildPopupMenus();
   FormCreate();
+  if (auto* app = qobject_cast<MarlinoteApplication*>(QCoreApplication::instance()))
+    app->SetErrorDisplay(ui_.get());
 }
 
-TMainWindow::~TMainWindow() { FormDestroy(); }
+TMainWindow::~TMainWindow() {
+  FormDestroy();
+  auto* app = qobject_cast<MarlinoteApplication*>(QCoreApplication::instance());
+  if (app && app->ErrorDisplay() == ui_.get()) app->SetErrorDisplay(nullptr);
+}
 
 void TMainWindow::FormCreate() {
   state_.files.Clear();
@@ -130,6 +138,19 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
+void TMainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (splitterLaidOut_) return;
+  // The splitter shares out its width only once it has one; the stored width is given then.
+  splitterLaidOut_ = true;
+  ApplyFolderViewWidth();
+}
+
+void TMainWindow::ApplyFolderViewWidth() {
+  const int rest = FolderTagSplitter->width() - FolderTagSplitter->handleWidth() - folderViewWidth_;
+  FolderTagSplitter->setSizes({folderViewWidth_, std::max(1, rest)});
+}
+
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == TagListView->viewport() && event->type() == QEvent::MouseButtonDblClick)
     TagListViewDblClick();
@@ -144,16 +165,10 @@ void TMainWindow::BuildColumns() {
   }
 }
 
+// A model reset keeps the widths of the header's sections while their number stays.
 void TMainWindow::FillTagList() {
-  // A reset forgets the widths the user dragged; they are put back at once.
-  QHeaderView* header = TagListView->horizontalHeader();
-  std::vector<int> widths;
-  for (int section = 0; section < header->count(); ++section)
-    widths.push_back(header->sectionSize(section));
   model_->BeginRefill();
   model_->EndRefill();
-  for (int section = 0; section < static_cast<int>(widths.size()); ++section)
-    header->resizeSection(section, widths[static_cast<std::size_t>(section)]);
 }
 
 void TMainWindow::RefreshTagListRows(int first, int last) { model_->RefreshRows(first, last); }
@@ -166,20 +181,15 @@ std::vector<int> TMainWindow::SelectedRows() const {
   return rows;
 }
 
-void TMainWindow::ScanFolder() {
-  const std::string folder = FolderView->directory();
-  model_->BeginRefill();
-  ListFolder(state_.files, folder, state_.filters, false, state_.SortType);
-  model_->EndRefill();
-  FillTagList();
-}
+void TMainWindow::ScanFolder() { ListCurrentFolder(false); }
 
-void TMainWindow::SearchAll() {
+void TMainWindow::SearchAll() { ListCurrentFolder(true); }
+
+void TMainWindow::ListCurrentFolder(bool recursive) {
   const std::string folder = FolderView->directory();
   model_->BeginRefill();
-  ListFolder(state_.files, folder, state_.filters, true, state_.SortType);
+  ListFolder(state_.files, folder, state_.filters, recursive, state_.SortType);
   model_->EndRefill();
-  FillTagList();
 }
 
 void TMainWindow::SortFiles(int order) {
@@ -196,7 +206,7 @@ int TMainWindow::GetMetric(Metric metric) const {
     case kWidth: return width();
     case kHeight: return height();
     case kFolderViewWidth:
-      return FolderView->isVisible() ? FolderTagSplitter->sizes().value(0) : folderViewWidth_;
+      return splitterLaidOut_ ? FolderTagSplitter->sizes().value(0) : folderViewWidth_;
   }
   return 0;
 }
@@ -209,7 +219,7 @@ void TMainWindow::SetMetric(Metric metric, int value) {
     case kHeight: resize(width(), value); break;
     case kFolderViewWidth:
       folderViewWidth_ = value;
-      FolderTagSplitter->setSizes({value, std::max(1, width() - value)});
+      if (splitterLaidOut_) ApplyFolderViewWidth();
       break;
   }
 }

@@ -42,7 +42,7 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   UserInterface& Ui() { return *ui_; }
   TagListModel& Model() { return *model_; }
 
-  // Commands of the window.
+  // Commands of the window. The scans and the sort redraw the whole list.
   void ScanFolder();
   void SearchAll();
   void SortFiles(int order);
@@ -78,6 +78,7 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -90,6 +91,8 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   void FormDestroy();
   bool FormCloseQuery();
   void BuildColumns();
+  void ListCurrentFolder(bool recursive);
+  void ApplyFolderViewWidth();
   CommandContext Context();
 
   // The window's bounds and the folder tree's width, for the settings.
@@ -102,7 +105,10 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   WindowState state_;
   TagListModel* const model_;
   std::unique_ptr<CsvExportCommand> csvExport_;
+  // The folder tree's width until the splitter is first laid out; from then on the
+  // splitter's own.
   int folderViewWidth_ = 180;
+  bool splitterLaidOut_ = false;
 };
 
 }  // namespace marlinote

@@ -170,12 +170,10 @@ void TMainWindow::ChageTagClick(QObject* sender) {
 
 void TMainWindow::FileSortMenuClick(QObject* sender) {
   const int tag = TagOf<QAction>(sender).value_or(-1);
-  if (tag >= kSortNameAscend && tag <= kSortExtendDescend) {
+  if (tag >= kSortNameAscend && tag <= kSortExtendDescend)
     SortFiles(tag);
-    FillTagList();
-  } else if (tag == 4) {
+  else if (tag == 4)
     OpenFilterSetup();
-  }
 }
 
 void TMainWindow::FolderViewMenuClick(QObject* sender) {
