@@ -1,5 +1,7 @@
 #include "mainwindow/tag_edit_command.h"
 
+#include <optional>
+
 #include "dialogs/local_text.h"
 #include "dialogs/tag_edit_form.h"
 #include "dialogs/tag_select_form.h"
@@ -25,23 +27,43 @@ int AskTagKind(CommandContext& context, int& kind) {
   return answer;
 }
 
-void Prefill(TTagEditForm& form, const TAbstractTag& tag) {
-  using Field = TTagEditForm::Field;
-  for (Field field : TTagEditForm::kFields)
-    form.SetText(field, FromLocal(tag.GetField(TTagEditForm::FieldKey(field))));
+using Field = TTagEditForm::Field;
+
+std::size_t IndexOf(Field field) { return static_cast<std::size_t>(field); }
+
+Prefill FillForm(TTagEditForm& form, const TAbstractTag& tag) {
+  Prefill prefill;
+  for (Field field : TTagEditForm::kFields) {
+    std::string bytes = tag.GetField(TTagEditForm::FieldKey(field));
+    form.SetText(field, FromLocal(bytes));
+    prefill.shown[IndexOf(field)] = form.Text(field);
+    prefill.bytes[IndexOf(field)] = std::move(bytes);
+  }
+  return prefill;
 }
 
 // The ticked fields in the order they are written; the dialog has made sure that code page
 // 932 holds each of them.
-FieldList TickedFields(const TTagEditForm& form) {
+FieldList TickedFields(const TTagEditForm& form, const Prefill* prefill) {
   FieldList edits;
-  for (TTagEditForm::Field field : TTagEditForm::kFields) {
+  for (Field field : TTagEditForm::kFields) {
     if (!form.IsTicked(field)) continue;
     const QString text = form.Text(field);
+    const bool unchanged =
+        prefill && field != Field::Genre && text == prefill->shown[IndexOf(field)];
     edits.push_back({TTagEditForm::FieldKey(field),
-                     ToLocal(text).value_or(Utf8ToLocal(text.toStdString()))});
+                     unchanged ? prefill->bytes[IndexOf(field)]
+                               : ToLocal(text).value_or(Utf8ToLocal(text.toStdString()))});
   }
   return edits;
+}
+
+// The tag type change of the save flow; a file that cannot be reached is reported here too,
+// since the edit would otherwise be dropped without a word.
+void GiveTagKind(CommandContext& context, int kind, int row) {
+  if (!ConvertTagType(context, kind, row))
+    context.ui.Show(AccessMessage(context.state.files.Get(row).GetFileName()), kCaptionError,
+                    kStyleError);
 }
 
 }  // namespace
@@ -49,6 +71,7 @@ FieldList TickedFields(const TTagEditForm& form) {
 void EditSelectedTags(CommandContext& context, const std::vector<int>& rows) {
   if (rows.empty()) return;
   TTagEditForm form(context.owner, context.ui);
+  std::optional<Prefill> prefill;
   if (rows.size() == 1) {
     const int row = rows.front();
     if (context.state.files.Get(row).GetTagType() == kTagNone &&
@@ -56,16 +79,18 @@ void EditSelectedTags(CommandContext& context, const std::vector<int>& rows) {
                         kStyleQuestion) == kResultYes) {
       int kind = kTagNone;
       const int answer = AskTagKind(context, kind);
-      if (answer == kResultOk || answer == kResultYesToAll) ConvertTagType(context, kind, row);
+      if (answer == kResultOk || answer == kResultYesToAll) GiveTagKind(context, kind, row);
     }
-    Prefill(form, context.state.files.Get(row));
+    prefill = FillForm(form, context.state.files.Get(row));
   }
-  if (context.ui.ShowModal(form) == kResultOk) ApplyTagEdit(context, form, rows);
+  if (context.ui.ShowModal(form) == kResultOk)
+    ApplyTagEdit(context, form, rows, prefill ? &*prefill : nullptr);
 }
 
-void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::vector<int>& rows) {
+void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::vector<int>& rows,
+                  const Prefill* prefill) {
   if (rows.empty()) return;
-  const FieldList edits = TickedFields(form);
+  const FieldList edits = TickedFields(form, prefill);
   int lastAnswer = kResultOk;
   int chosenKind = kTagNone;
   for (int row : rows) {
@@ -76,10 +101,10 @@ void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::
             kResultYes) {
           lastAnswer = AskTagKind(context, chosenKind);
           if (lastAnswer == kResultOk || lastAnswer == kResultYesToAll)
-            ConvertTagType(context, chosenKind, row);
+            GiveTagKind(context, chosenKind, row);
         }
       } else if (lastAnswer == kResultYesToAll) {
-        ConvertTagType(context, chosenKind, row);
+        GiveTagKind(context, chosenKind, row);
       }
     }
     if (edits.empty()) continue;

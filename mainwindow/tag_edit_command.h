@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+
+#include <array>
 #include <vector>
 
 #include "mainwindow/command_context.h"
@@ -8,12 +11,23 @@ namespace marlinote {
 
 class TTagEditForm;
 
+// What the pre-fill of one file put into the tag edit dialog, by field: the text shown and
+// the bytes of the file it stands for.
+struct Prefill {
+  std::array<QString, 7> shown;
+  std::array<std::string, 7> bytes;
+};
+
 // The tag edit dialog for the selected rows: one file is pre-filled from its tag, and a file
 // without a tag is first offered a tag kind. On "書換え実行" the ticked fields are written.
 void EditSelectedTags(CommandContext& context, const std::vector<int>& rows);
 
 // Writes the ticked fields of the confirmed dialog into every selected file, offering a tag
 // kind to files that have none, then redraws the rows from the first to the last selected.
-void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::vector<int>& rows);
+// A ticked field whose text is still what the pre-fill showed keeps the file's own bytes (the
+// memo, for one, gives its line breaks as LF whatever the file held); the genre is always the
+// text of the selected list entry.
+void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::vector<int>& rows,
+                  const Prefill* prefill = nullptr);
 
 }  // namespace marlinote

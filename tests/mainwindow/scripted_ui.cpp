@@ -15,7 +15,8 @@ int ScriptedUi::ShowModal(QDialog& dialog) {
   dialog.setResult(0);
   dialog.show();
   dialog.activateWindow();
-  EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  // qWaitForWindowActive counts a dialog as active while its owner still is.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isActiveWindow(); }));
   const int result = script(dialog);
   if (dialog.isVisible()) dialog.hide();
   return result;

@@ -1,0 +1,421 @@
+// The tag edit and the tag type change from the window, with a person's answers scripted and
+// real files in a temporary folder.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+#include <filesystem>
+
+#include "dialogs/tag_edit_form.h"
+#include "dialogs/tag_select_form.h"
+#include "mainwindow/images.h"
+#include "mainwindow/tag_list_model.h"
+#include "tags/id3v1_trailer.h"
+#include "tags/tag_probe.h"
+#include "tags/tag_types.h"
+#include "tags/text_conversion.h"
+#include "tests/dialogs/dialog_testing.h"
+#include "tests/mainwindow/window_fixture.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/ogg_maker.h"
+#include "tests/support/size_limit.h"
+
+namespace marlinote {
+namespace {
+
+namespace fs = std::filesystem;
+using Field = TTagEditForm::Field;
+using test::Press;
+using test::ReadBytes;
+using test::WindowTest;
+
+const char* const kNoKindQuestion =
+    " のタグ形式は設定されていないため、タグ情報を保存できません。\nタグ形式を設定しますか?";
+
+std::string AccessText(const std::string& name) {
+  return name +
+         " にアクセスできません。\n別のプロセスに開かれていないか確認の上、もう一度処理を行ってください。";
+}
+
+}  // namespace
+
+void PrintTo(const TagField& field, std::ostream* out) {
+  *out << field.key << "=" << LocalToUtf8(field.value);
+}
+
+namespace {
+
+FieldList FieldsOf(const std::string& path) { return CreateTagForFile(path)->GetFieldList(); }
+int KindOf(const std::string& path) { return CreateTagForFile(path)->GetTagType(); }
+
+// The same fields with one value replaced.
+FieldList With(FieldList fields, const std::string& key, const std::string& value) {
+  for (TagField& field : fields)
+    if (field.key == key) field.value = value;
+  return fields;
+}
+
+class TagCommandTest : public WindowTest {
+ protected:
+  // Lists the media folder and selects rows.
+  void ListAndSelect(std::initializer_list<int> rows) {
+    Start();
+    ClickFolder(media.path() + "/");
+    SelectRows(rows);
+  }
+  // The mark the list shows for a row, as a tag type (-1 for none).
+  int MarkOf(int row) const {
+    const QVariant mark = window->Model().data(window->Model().index(row, 0), Qt::DecorationRole);
+    for (int type = 0; type < 3; ++type)
+      if (mark.isValid() && mark.value<QPixmap>().toImage() == TagMark(type).toImage()) return type;
+    return -1;
+  }
+};
+
+TEST_F(TagCommandTest, ThreeFilesWithoutATagAnsweredChangeAllBecomeApeAfterOneQuestion) {
+  for (const char* name : {"1.ape", "2.ape", "3.ape"}) test::WriteApeDataFile(Media(name));
+  ListAndSelect({0, 1, 2});
+  ui.Next<TTagEditForm>([](TTagEditForm& form) {
+    QTest::mouseClick(form.Edit_ArtistEdit, Qt::LeftButton);
+    form.Edit_ArtistEdit->setText("Artist");
+    return Press(form.Edit_OkBtn);
+  });
+  ui.boxes.answers = {kResultYes};
+  ui.Next<TTagSelectForm>([](TTagSelectForm& form) { return Press(form.AllButton); });
+  ClickTool("TagEditToolButton");
+
+  EXPECT_EQ(ui.boxes.texts(), std::vector<std::string>{std::string("1.ape") + kNoKindQuestion});
+  EXPECT_EQ(ui.dialogTitles, (std::vector<QString>{"タグの編集", "タグ選択"}));
+  for (const char* name : {"1.ape", "2.ape", "3.ape"}) {
+    EXPECT_EQ(KindOf(Media(name)), kTagApe) << name;
+    EXPECT_EQ(FieldsOf(Media(name)), (FieldList{{"Artist", "Artist"}})) << name;
+  }
+  for (int row = 0; row < 3; ++row) EXPECT_EQ(MarkOf(row), kTagApe);
+  EXPECT_EQ(ColumnTexts(2), (QStringList{"Artist", "Artist", "Artist"}));
+}
+
+TEST_F(TagCommandTest, NoneChangedOrTheSelectDialogClosedAsksNothingMoreAndWritesNothing) {
+  for (const char* name : {"1.ape", "2.ape", "3.ape"}) test::WriteApeDataFile(Media(name));
+  const std::string before = ReadBytes(Media("2.ape"));
+  ListAndSelect({0, 1, 2});
+  const std::function<int(TTagSelectForm&)> answers[] = {
+      [](TTagSelectForm& form) { return Press(form.CancelAllButton); },
+      [](TTagSelectForm& form) { return test::CloseBox(form); },
+  };
+  for (const auto& answer : answers) {
+    ui.boxes.shown.clear();
+    ui.Next<TTagEditForm>([](TTagEditForm& form) {
+      form.SetTicked(Field::Title, true);
+      form.SetText(Field::Title, "t");
+      return Press(form.Edit_OkBtn);
+    });
+    ui.boxes.answers = {kResultYes};
+    ui.Next<TTagSelectForm>(answer);
+    window->EditSelectedTags();
+    EXPECT_EQ(ui.boxes.shown.size(), 1u);
+    EXPECT_TRUE(ui.dialogs.empty());
+    for (const char* name : {"1.ape", "2.ape", "3.ape"}) EXPECT_EQ(KindOf(Media(name)), kTagNone);
+    EXPECT_EQ(ReadBytes(Media("2.ape")), before);
+  }
+}
+
+TEST_F(TagCommandTest, TickingOnlyArtistChangesOnlyTheArtistOfEveryKindOfTag) {
+  const FieldList apeFields = {{"Title", "T1"}, {"Artist", "A1"}, {"Album", "B1"},
+                               {"Comment", "C1"}, {"Year", "2001"}, {"Genre", "Rock"},
+                               {"Track", "1"}};
+  const FieldList id3Fields = {{"Title", "T2"},   {"Artist", "A2"}, {"Album", "B2"},
+                               {"Year", "2002"},  {"Comment", "C2"}, {"Track", "2"},
+                               {"Genre", "Jazz"}};
+  test::WriteApeFile(Media("a.ape"), apeFields);
+  test::WriteId3v1File(Media("b.mp3"), id3Fields);
+  const std::vector<std::string> oggComments = {"TITLE=T3", "ARTIST=A3", "ALBUM=B3",
+                                                "COMMENT=C3", "DATE=2003", "OTHER=x"};
+  test::WriteOggFile(Media("c.ogg"), oggComments);
+  const test::DecodedOgg oggBefore = test::DecodeOggVorbis(Media("c.ogg"));
+  const FieldList oggFields = FieldsOf(Media("c.ogg"));
+
+  ListAndSelect({0, 1, 2});
+  ui.Next<TTagEditForm>([](TTagEditForm& form) {
+    // Nothing is pre-filled for several files.
+    for (Field field : TTagEditForm::kFields) EXPECT_EQ(form.Text(field), "");
+    QTest::mouseClick(form.Edit_ArtistEdit, Qt::LeftButton);
+    form.Edit_ArtistEdit->setText("新しい人");
+    return Press(form.Edit_OkBtn);
+  });
+  ClickTool("TagEditToolButton");
+  EXPECT_TRUE(ui.boxes.shown.empty());
+
+  const std::string artist = Utf8ToLocal("新しい人");
+  EXPECT_EQ(FieldsOf(Media("a.ape")), With(apeFields, "Artist", artist));
+  EXPECT_EQ(FieldsOf(Media("b.mp3")), With(id3Fields, "Artist", artist));
+  EXPECT_EQ(FieldsOf(Media("c.ogg")), With(oggFields, "Artist", artist));
+  const test::DecodedOgg oggAfter = test::DecodeOggVorbis(Media("c.ogg"));
+  EXPECT_EQ(oggAfter.pcm, oggBefore.pcm);
+  std::vector<std::string> expectedComments = oggComments;
+  expectedComments[1] = "ARTIST=新しい人";
+  EXPECT_EQ(oggAfter.comments, expectedComments);
+  EXPECT_EQ(ColumnTexts(2), (QStringList{"新しい人", "新しい人", "新しい人"}));
+}
+
+TEST_F(TagCommandTest, RowsTwoAndFiveSelectedRedrawRowsTwoToFive) {
+  for (int i = 0; i < 7; ++i)
+    test::WriteApeFile(Media(std::to_string(i) + ".ape"), {{"Title", "old"}});
+  ListAndSelect({2, 5});
+  QSignalSpy redrawn(&window->Model(), &QAbstractItemModel::dataChanged);
+  ui.Next<TTagEditForm>([](TTagEditForm& form) {
+    form.SetTicked(Field::Title, true);
+    form.SetText(Field::Title, "new");
+    return Press(form.Edit_OkBtn);
+  });
+  ClickTool("TagEditToolButton");
+  ASSERT_EQ(redrawn.size(), 1);
+  EXPECT_EQ(redrawn[0][0].value<QModelIndex>().row(), 2);
+  EXPECT_EQ(redrawn[0][1].value<QModelIndex>().row(), 5);
+  EXPECT_EQ(ColumnTexts(0), (QStringList{"old", "old", "new", "old", "old", "new", "old"}));
+}
+
+TEST_F(TagCommandTest, WithTheDataCheckAnOggFileIsRefusedAndAnMp3FileAsksFirst) {
+  test::WriteOggFile(Media("a.ogg"), {"TITLE=o"});
+  test::WriteId3v1File(Media("b.mp3"), {{"Title", "m"}});
+  const std::string ogg = ReadBytes(Media("a.ogg"));
+  const std::string mp3 = ReadBytes(Media("b.mp3"));
+  ListAndSelect({0});
+  Trigger("ChangeTagTypeMApe");
+  ASSERT_EQ(ui.boxes.shown.size(), 1u);
+  EXPECT_EQ(ui.boxes.shown[0].text, "a.ogg のデータ形式は、この種類のタグに変更できません。");
+  EXPECT_EQ(ui.boxes.shown[0].caption, "謹警");
+  EXPECT_EQ(ui.boxes.shown[0].style, 0x30);
+  EXPECT_EQ(ReadBytes(Media("a.ogg")), ogg);
+
+  // The Ogg entry of the menu changes nothing and asks nothing.
+  SelectRows({0, 1});
+  Trigger("ChangeTagTypeOgg");
+  EXPECT_EQ(ui.boxes.shown.size(), 1u);
+
+  const std::string question =
+      "b.mp3 のデータ形式には、一般的に Ape_Tag 形式のタグは使用しません。\nタグ形式変換を続行しますか?";
+  SelectRows({1});
+  ui.boxes.answers = {kResultNo};
+  Trigger("ChangeTagTypeMApe");
+  ASSERT_EQ(ui.boxes.shown.size(), 2u);
+  EXPECT_EQ(ui.boxes.shown[1].text, question);
+  EXPECT_EQ(ui.boxes.shown[1].style, 0x34);
+  EXPECT_EQ(ReadBytes(Media("b.mp3")), mp3);
+  EXPECT_EQ(MarkOf(1), kTagId3v1);
+
+  SelectRows({1});
+  ui.boxes.answers = {kResultYes};
+  Trigger("ChangeTagTypeMApe");
+  EXPECT_EQ(ui.boxes.texts().back(), question);
+  EXPECT_EQ(KindOf(Media("b.mp3")), kTagApe);
+  EXPECT_EQ(CreateTagForFile(Media("b.mp3"))->GetField("Title"), "m");
+  EXPECT_EQ(MarkOf(1), kTagApe);
+
+  // Back to ID3v1: an .mp3 file's usual kind, so nothing is asked.
+  SelectRows({1});
+  Trigger("TagTypeID3v1");
+  EXPECT_EQ(ui.boxes.shown.size(), 3u);
+  EXPECT_EQ(ReadBytes(Media("b.mp3")), mp3);
+}
+
+TEST_F(TagCommandTest, AFileThatCannotBeReachedGetsOneMessageAndTheOthersAreChanged) {
+  // Run as root, permission bits stop nothing; a file that is gone, or a folder in its
+  // place, cannot be opened for writing whoever runs the program.
+  for (const char* name : {"a.ape", "b.ape", "c.ape", "d.ape", "e.ape", "f.ape"})
+    test::WriteApeFile(Media(name), {{"Title", name}});
+  ListAndSelect({0, 1, 2});
+  fs::remove(Media("b.ape"));
+  Trigger("TagTypeID3v1");
+  EXPECT_EQ(ui.boxes.texts(), std::vector<std::string>{AccessText("b.ape")});
+  EXPECT_EQ(ui.boxes.shown[0].caption, "謹謝");
+  EXPECT_EQ(ui.boxes.shown[0].style, 0x10);
+  EXPECT_EQ(KindOf(Media("a.ape")), kTagId3v1);
+  EXPECT_EQ(KindOf(Media("c.ape")), kTagId3v1);
+  EXPECT_EQ(MarkOf(0), kTagId3v1);
+  EXPECT_EQ(MarkOf(1), kTagApe);
+  EXPECT_EQ(MarkOf(2), kTagId3v1);
+
+  // Without the data check the file is first opened to cut its tag off.
+  window->State().settings.DataTypeCheck = false;
+  const std::string before = ReadBytes(Media("e.ape"));
+  SelectRows({3, 4, 5});
+  fs::rename(Media("e.ape"), Media("e.ape.away"));
+  fs::create_directory(Media("e.ape"));
+  Trigger("TagTypeID3v1");
+  EXPECT_EQ(ui.boxes.texts().back(), AccessText("e.ape"));
+  EXPECT_EQ(ui.boxes.shown.size(), 2u);
+  EXPECT_EQ(KindOf(Media("d.ape")), kTagId3v1);
+  EXPECT_EQ(KindOf(Media("f.ape")), kTagId3v1);
+  EXPECT_EQ(CreateTagForFile(Media("f.ape"))->GetField("Title"), "f.ape");
+  EXPECT_EQ(ReadBytes(Media("e.ape.away")), before);
+}
+
+TEST_F(TagCommandTest, ASaveSaysSoWhenAFileWithoutATagCannotBeGivenOne) {
+  for (const char* name : {"1.ape", "2.ape", "3.ape"}) test::WriteApeDataFile(Media(name));
+  ListAndSelect({0, 1, 2});
+  fs::remove(Media("2.ape"));
+  ui.Next<TTagEditForm>([](TTagEditForm& form) {
+    form.SetTicked(Field::Album, true);
+    form.SetText(Field::Album, "B");
+    return Press(form.Edit_OkBtn);
+  });
+  ui.boxes.answers = {kResultYes};
+  ui.Next<TTagSelectForm>([](TTagSelectForm& form) { return Press(form.AllButton); });
+  ClickTool("TagEditToolButton");
+  EXPECT_EQ(ui.boxes.texts(), (std::vector<std::string>{std::string("1.ape") + kNoKindQuestion,
+                                                        AccessText("2.ape")}));
+  EXPECT_EQ(FieldsOf(Media("1.ape")), (FieldList{{"Album", "B"}}));
+  EXPECT_EQ(FieldsOf(Media("3.ape")), (FieldList{{"Album", "B"}}));
+  EXPECT_FALSE(fs::exists(Media("2.ape")));
+}
+
+// What a forked run of a command reports back in its exit status: the number of boxes shown,
+// whether the last one was the access message for `name`, and the entry's tag type.
+int Report(const test::ScriptedUi& ui, const std::string& name, const TAbstractTag& entry) {
+  const bool access = !ui.boxes.shown.empty() && ui.boxes.shown.back().text == AccessText(name);
+  return static_cast<int>(ui.boxes.shown.size()) + (access ? 10 : 0) + 20 * (entry.GetTagType() + 1);
+}
+
+TEST_F(TagCommandTest, AWriteThatFailsAfterTheOldTagWasCutOffPutsTheOldTagBack) {
+  // The file cannot grow past its size: cutting the old tag off works, writing a larger new
+  // one fails, and putting the old one back fits again.
+  test::WriteBytes(Media("a.ape"), "MAC " + test::AudioBytes(3000) +
+                                       RenderId3v1Trailer({{"Title", "kept"}, {"Track", "3"}}));
+  const std::string original = ReadBytes(Media("a.ape"));
+  ListAndSelect({0});
+  const int changed = test::RunWithFileSizeLimit(static_cast<std::int64_t>(original.size()), [&] {
+    Trigger("ChangeTagTypeMApe");
+    return Report(ui, "a.ape", window->State().files.Get(0));
+  });
+  EXPECT_EQ(changed, 1 + 10 + 20 * (kTagId3v1 + 1));
+  EXPECT_EQ(ReadBytes(Media("a.ape")), original);
+
+  // The same for a save: the tag grows, the write fails and the old tag is written back.
+  test::WriteApeFile(Media("a.ape"), {{"Title", "kept"}, {"Artist", "A"}});
+  const std::string ape = ReadBytes(Media("a.ape"));
+  ClickFolder(media.path() + "/");
+  SelectRows({0});
+  const int saved = test::RunWithFileSizeLimit(static_cast<std::int64_t>(ape.size()), [&] {
+    ui.Next<TTagEditForm>([](TTagEditForm& form) {
+      form.SetTicked(Field::Title, true);
+      form.SetText(Field::Title, "a much longer title than before");
+      return Press(form.Edit_OkBtn);
+    });
+    ClickTool("TagEditToolButton");
+    const TAbstractTag& entry = window->State().files.Get(0);
+    const bool shownOld = ColumnTexts(0) == QStringList{"kept"} && entry.GetField("Title") == "kept";
+    return Report(ui, "a.ape", entry) + (shownOld ? 100 : 0);
+  });
+  EXPECT_EQ(saved, 100 + 1 + 10 + 20 * (kTagApe + 1));
+  EXPECT_EQ(ReadBytes(Media("a.ape")), ape);
+}
+
+TEST_F(TagCommandTest, ASaveThatCannotCutTheOldTagOffSaysSoAndTheRowKeepsWhatTheFileHolds) {
+  test::WriteApeFile(Media("a.ape"), {{"Title", "kept"}});
+  ListAndSelect({0});
+  fs::rename(Media("a.ape"), Media("a.away"));
+  fs::create_directory(Media("a.ape"));
+  ui.Next<TTagEditForm>([](TTagEditForm& form) {
+    form.SetTicked(Field::Title, true);
+    form.SetText(Field::Title, "lost");
+    return Press(form.Edit_OkBtn);
+  });
+  ClickTool("TagEditToolButton");
+  EXPECT_EQ(ui.boxes.texts(), std::vector<std::string>{AccessText("a.ape")});
+  EXPECT_EQ(ColumnTexts(0), QStringList{"kept"});
+}
+
+TEST_F(TagCommandTest, TextThatShiftJisCannotHoldIsRefusedAndTheBoxesKeepWhatWasTyped) {
+  test::WriteApeFile(Media("a.ape"), {{"Title", "kept"}, {"Year", "2001"}});
+  const std::string before = ReadBytes(Media("a.ape"));
+  ListAndSelect({0});
+  ui.Next<TTagEditForm>([](TTagEditForm& form) {
+    form.SetTicked(Field::Title, true);
+    form.SetText(Field::Title, "한국어");
+    EXPECT_EQ(Press(form.Edit_OkBtn), 0);
+    EXPECT_TRUE(form.isVisible());
+
+    form.SetText(Field::Year, "20x3");
+    QTest::mouseClick(form.Edit_YearUpDown->arrow(UpDown::Direction::Up), Qt::LeftButton);
+    EXPECT_EQ(form.Edit_YearEdit->text(), "20x3");
+    EXPECT_TRUE(form.IsTicked(Field::Title));
+    return Press(form.Edit_CancelBtn);
+  });
+  QSignalSpy redrawn(&window->Model(), &QAbstractItemModel::dataChanged);
+  ClickTool("TagEditToolButton");
+  ASSERT_EQ(ui.boxes.shown.size(), 2u);
+  EXPECT_EQ(ui.boxes.shown[0].text, "Title に Shift-JIS で表せない文字が含まれています。");
+  EXPECT_EQ(ui.boxes.shown[1].text, "数次以外の文字が存在する");
+  EXPECT_EQ(ui.boxes.shown[1].style, 0);
+  EXPECT_EQ(ReadBytes(Media("a.ape")), before);
+  EXPECT_EQ(redrawn.size(), 0);
+}
+
+TEST_F(TagCommandTest, OneFileIsPreFilledAndItsLineBreaksStayWhenTheCommentIsNotChanged) {
+  test::WriteApeFile(Media("a.ape"), {{"Title", "\x91\xE8"},
+                                      {"Artist", "A"},
+                                      {"Album", "B"},
+                                      {"Comment", "one\r\ntwo"},
+                                      {"Year", "2003"},
+                                      {"Genre", "jAZZ"},
+                                      {"Track", "7"}});
+  ListAndSelect({0});
+  ui.Next<TTagEditForm>([](TTagEditForm& form) {
+    EXPECT_EQ(form.Text(Field::Title), "題");
+    EXPECT_EQ(form.Text(Field::Artist), "A");
+    EXPECT_EQ(form.Text(Field::Album), "B");
+    EXPECT_EQ(form.Edit_CommentMemo->document()->blockCount(), 2);
+    EXPECT_EQ(form.Text(Field::Year), "2003");
+    EXPECT_EQ(form.Text(Field::Track), "7");
+    EXPECT_EQ(form.Edit_GenreComboBox->currentText(), "Jazz");
+    EXPECT_EQ(form.Text(Field::Genre), "Jazz");
+    for (Field field : TTagEditForm::kFields) EXPECT_FALSE(form.IsTicked(field));
+    // Entering the memo ticks the comment without changing it.
+    QTest::mouseClick(form.Edit_CommentMemo->viewport(), Qt::LeftButton);
+    EXPECT_TRUE(form.IsTicked(Field::Comment));
+    form.SetTicked(Field::Track, true);
+    form.SetText(Field::Track, "8");
+    return Press(form.Edit_OkBtn);
+  });
+  ClickTool("TagEditToolButton");
+  EXPECT_EQ(CreateTagForFile(Media("a.ape"))->GetField("Comment"), "one\r\ntwo");
+  EXPECT_EQ(CreateTagForFile(Media("a.ape"))->GetField("Track"), "8");
+
+  // A comment typed anew is written as the memo gives it.
+  SelectRows({0});
+  ui.Next<TTagEditForm>([](TTagEditForm& form) {
+    form.SetTicked(Field::Comment, true);
+    form.Edit_CommentMemo->setPlainText("three\nfour");
+    return Press(form.Edit_OkBtn);
+  });
+  ClickTool("TagEditToolButton");
+  EXPECT_EQ(CreateTagForFile(Media("a.ape"))->GetField("Comment"), "three\nfour");
+}
+
+TEST_F(TagCommandTest, OneFileWithoutATagAnsweredNoIsAskedAgainByNameAndNotWritten) {
+  test::WriteApeDataFile(Media("a.ape"));
+  const std::string before = ReadBytes(Media("a.ape"));
+  ListAndSelect({0});
+  ui.boxes.answers = {kResultNo, kResultNo};
+  ui.Next<TTagEditForm>([](TTagEditForm& form) {
+    for (Field field : TTagEditForm::kFields) EXPECT_EQ(form.Text(field), "");
+    form.SetTicked(Field::Title, true);
+    form.SetText(Field::Title, "t");
+    return Press(form.Edit_OkBtn);
+  });
+  ClickTool("TagEditToolButton");
+  EXPECT_EQ(ui.boxes.texts(),
+            (std::vector<std::string>{std::string("現在このファイル") + (kNoKindQuestion + 1),
+                                      std::string("a.ape") + kNoKindQuestion}));
+  EXPECT_EQ(ReadBytes(Media("a.ape")), before);
+  EXPECT_EQ(ColumnTexts(0), QStringList{""});
+}
+
+}  // namespace
+}  // namespace marlinote
