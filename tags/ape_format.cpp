@@ -20,6 +20,24 @@ void AppendLe32(std::string& out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
+// Calls `take(key, value)` for every well-formed item in file order, a value up to its first
+// zero byte; a damaged item ends the walk.
+template <typename Take>
+void ForEachItem(std::string_view items, Take take) {
+  std::size_t pos = 0;
+  while (items.size() - pos >= kItemHeadSize) {
+    const std::size_t valueSize = ReadLe32(items, pos);
+    const std::size_t keyStart = pos + kItemHeadSize;
+    const std::size_t keyEnd = items.find('\0', keyStart);
+    if (keyEnd == std::string_view::npos) break;
+    const std::size_t valueStart = keyEnd + 1;
+    if (valueSize > items.size() - valueStart) break;
+    const std::string_view value = items.substr(valueStart, valueSize);
+    take(items.substr(keyStart, keyEnd - keyStart), value.substr(0, value.find('\0')));
+    pos = valueStart + valueSize;
+  }
+}
+
 }  // namespace
 
 std::optional<ApeFooter> ParseApeFooter(std::string_view bytes) {
@@ -27,6 +45,12 @@ std::optional<ApeFooter> ParseApeFooter(std::string_view bytes) {
     return std::nullopt;
   return ApeFooter{ReadLe32(bytes, 8), ReadLe32(bytes, 12), ReadLe32(bytes, 16),
                    ReadLe32(bytes, 20)};
+}
+
+std::optional<ApeFooter> ParseApeFooterOfFile(std::string_view bytes, std::int64_t fileSize) {
+  std::optional<ApeFooter> footer = ParseApeFooter(bytes);
+  if (!footer || footer->tagSize < kApeFooterSize || footer->tagSize > fileSize) return std::nullopt;
+  return footer;
 }
 
 std::string RenderApeFooter(std::uint32_t tagSize, std::uint32_t itemCount) {
@@ -40,20 +64,15 @@ std::string RenderApeFooter(std::uint32_t tagSize, std::uint32_t itemCount) {
 }
 
 FieldList ParseApeItems(std::string_view items) {
+  std::size_t count = 0;
+  ForEachItem(items, [&count](std::string_view, std::string_view) { ++count; });
+  // Counted first, so that the list takes no more room than its pairs need: a folder scan
+  // keeps one list per file.
   FieldList fields;
-  std::size_t pos = 0;
-  while (items.size() - pos >= kItemHeadSize) {
-    const std::size_t valueSize = ReadLe32(items, pos);
-    const std::size_t keyStart = pos + kItemHeadSize;
-    const std::size_t keyEnd = items.find('\0', keyStart);
-    if (keyEnd == std::string_view::npos) break;
-    const std::size_t valueStart = keyEnd + 1;
-    if (valueSize > items.size() - valueStart) break;
-    std::string_view value = items.substr(valueStart, valueSize);
-    value = value.substr(0, value.find('\0'));
-    fields.push_back({std::string(items.substr(keyStart, keyEnd - keyStart)), std::string(value)});
-    pos = valueStart + valueSize;
-  }
+  fields.reserve(count);
+  ForEachItem(items, [&fields](std::string_view key, std::string_view value) {
+    fields.push_back({std::string(key), std::string(value)});
+  });
   return fields;
 }
 

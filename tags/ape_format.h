@@ -24,6 +24,11 @@ struct ApeFooter {
 // The footer in 32 bytes; nothing when they do not begin with "APETAGEX".
 std::optional<ApeFooter> ParseApeFooter(std::string_view bytes);
 
+// The footer of a file of `fileSize` bytes from its last 32 bytes. A tag size below the
+// footer's own or beyond the file's start counts as no tag: cutting by it would destroy
+// audio data.
+std::optional<ApeFooter> ParseApeFooterOfFile(std::string_view bytes, std::int64_t fileSize);
+
 // A version 1000 footer without a header: flags and reserved bytes zero.
 std::string RenderApeFooter(std::uint32_t tagSize, std::uint32_t itemCount);
 

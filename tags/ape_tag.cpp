@@ -3,6 +3,7 @@
 #include "platform/file_handle.h"
 #include "platform/file_ops.h"
 #include "tags/ape_format.h"
+#include "tags/file_sample.h"
 #include "tags/tag_types.h"
 #include "tags/tail_io.h"
 
@@ -10,21 +11,34 @@ namespace marlinote {
 
 namespace {
 
-// The footer at the end of an open file, with the file's size. A tag size below the
-// footer's own or beyond the file's start is taken as no tag: cutting by it would destroy
-// audio data.
+// The footer at the end of an open file, with the file's size.
 std::optional<ApeFooter> ReadFooter(std::FILE* file, std::int64_t& size) {
   size = StreamSize(file);
   if (size < static_cast<std::int64_t>(kApeFooterSize)) return std::nullopt;
   std::string bytes;
   if (!ReadBytesAt(file, size - static_cast<std::int64_t>(kApeFooterSize), kApeFooterSize, bytes))
     return std::nullopt;
-  std::optional<ApeFooter> footer = ParseApeFooter(bytes);
-  if (!footer || footer->tagSize < kApeFooterSize || footer->tagSize > size) return std::nullopt;
-  return footer;
+  return ParseApeFooterOfFile(bytes, size);
 }
 
 }  // namespace
+
+std::unique_ptr<TAPETag> TAPETag::ReadFrom(const std::string& path, FileSample& file) {
+  const std::int64_t size = file.Size();
+  if (size < static_cast<std::int64_t>(kApeFooterSize)) return nullptr;
+  const std::string_view tail = file.Tail();
+  const std::optional<ApeFooter> footer =
+      ParseApeFooterOfFile(tail.substr(tail.size() - kApeFooterSize), size);
+  if (!footer) return nullptr;
+  std::string spill;
+  const std::optional<std::string_view> items =
+      file.Bytes(size - footer->tagSize, footer->tagSize - kApeFooterSize, spill);
+  if (!items) return nullptr;
+  auto tag = std::make_unique<TAPETag>();
+  tag->path_ = path;
+  tag->fields_ = ParseApeItems(*items);
+  return tag;
+}
 
 int TAPETag::ReadTag(const std::string& path) {
   FileHandle file = OpenFile(path, "rb");

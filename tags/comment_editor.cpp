@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "tags/ogg_page_reader.h"
+
 namespace marlinote {
 namespace {
 
@@ -202,17 +204,30 @@ std::size_t WriteToStream(const void* buffer, std::size_t size, std::size_t coun
 
 std::unique_ptr<EditorState> NewEditor() { return std::make_unique<EditorState>(); }
 
-int OpenEditor(EditorState& state, void* input, ReadFunction read, WriteFunction write) {
-  ClearEditor(state);
-  state.input = input;
-  state.read = read;
-  state.write = write;
-  state.sync.emplace();
+namespace {
 
-  const std::size_t firstChunk = ReadChunk(state);
+// A setup header (packet type 5) changes only the stream info when the parser takes it.
+bool IsSetupHeader(const ogg_packet& packet) {
+  return packet.bytes > 0 && packet.packet[0] == 5;
+}
+
+// The pages of libogg's sync state, which a write goes on using after the headers.
+class SyncPages {
+ public:
+  explicit SyncPages(EditorState& state) : state_(state) {}
+  std::size_t ReadChunk() { return marlinote::ReadChunk(state_); }
+  int PageOut(ogg_page& page) { return ogg_sync_pageout(state_.sync->get(), &page); }
+
+ private:
+  EditorState& state_;
+};
+
+// The three header packets, from pages that come as the sync state would give them.
+template <typename Pages>
+int OpenHeaders(EditorState& state, Pages& pages, bool forWriting) {
+  const std::size_t firstChunk = pages.ReadChunk();
   ogg_page page;
-  if (ogg_sync_pageout(state.sync->get(), &page) != 1)
-    return Fail(state, firstChunk < kEditorChunkSize ? kTruncated : kNotOgg);
+  if (pages.PageOut(page) != 1) return Fail(state, firstChunk < kEditorChunkSize ? kTruncated : kNotOgg);
 
   state.serial = ogg_page_serialno(&page);
   state.input_stream.emplace(state.serial);
@@ -225,15 +240,15 @@ int OpenEditor(EditorState& state, void* input, ReadFunction read, WriteFunction
   if (ogg_stream_packetout(stream, &packet) != 1) return Fail(state, kInitialHeader);
   if (vorbis_synthesis_headerin(state.info->get(), state.comments->get(), &packet) < 0)
     return Fail(state, kNotVorbis);
-  state.main_header.assign(packet.packet, packet.packet + packet.bytes);
+  if (forWriting) state.main_header.assign(packet.packet, packet.packet + packet.bytes);
 
   // The comment and setup headers; the parser's verdict on them is not needed to copy them.
   int had = 0;
   while (had < 2) {
-    const int pageResult = ogg_sync_pageout(state.sync->get(), &page);
+    const int pageResult = pages.PageOut(page);
     if (pageResult < 0) continue;
     if (pageResult == 0) {
-      if (ReadChunk(state) == 0) return Fail(state, kEofInHeaders);
+      if (pages.ReadChunk() == 0) return Fail(state, kEofInHeaders);
       continue;
     }
     ogg_stream_pagein(stream, &page);
@@ -241,8 +256,9 @@ int OpenEditor(EditorState& state, void* input, ReadFunction read, WriteFunction
       const int packetResult = ogg_stream_packetout(stream, &packet);
       if (packetResult == 0) break;
       if (packetResult < 0) return Fail(state, kCorruptSecondary);
-      vorbis_synthesis_headerin(state.info->get(), state.comments->get(), &packet);
-      if (had == 1) state.setup_header.assign(packet.packet, packet.packet + packet.bytes);
+      if (forWriting || !IsSetupHeader(packet))
+        vorbis_synthesis_headerin(state.info->get(), state.comments->get(), &packet);
+      if (forWriting && had == 1) state.setup_header.assign(packet.packet, packet.packet + packet.bytes);
       ++had;
     }
   }
@@ -250,6 +266,26 @@ int OpenEditor(EditorState& state, void* input, ReadFunction read, WriteFunction
   const char* vendor = state.comments->get()->vendor;
   state.vendor = vendor ? vendor : "";
   return 0;
+}
+
+}  // namespace
+
+int OpenEditor(EditorState& state, void* input, ReadFunction read, WriteFunction write) {
+  ClearEditor(state);
+  state.input = input;
+  state.read = read;
+  state.write = write;
+  state.sync.emplace();
+  SyncPages pages(state);
+  return OpenHeaders(state, pages, true);
+}
+
+int OpenEditorForReading(EditorState& state, void* input, ReadFunction read) {
+  ClearEditor(state);
+  state.input = input;
+  state.read = read;
+  OggPageReader pages(read, input);
+  return OpenHeaders(state, pages, false);
 }
 
 int OpenEditorFile(EditorState& state, std::FILE* input) {

@@ -2,6 +2,7 @@
 
 #include "platform/file_handle.h"
 #include "platform/file_ops.h"
+#include "tags/file_sample.h"
 #include "tags/id3v1_trailer.h"
 #include "tags/tag_types.h"
 #include "tags/tail_io.h"
@@ -20,6 +21,17 @@ bool ReadTrailer(std::FILE* file, std::string& trailer, std::int64_t& size) {
 }
 
 }  // namespace
+
+std::unique_ptr<TID3v1Tag> TID3v1Tag::ReadFrom(const std::string& path, const FileSample& file) {
+  if (file.Size() < static_cast<std::int64_t>(kId3v1Size)) return nullptr;
+  const std::string_view tail = file.Tail();
+  std::optional<FieldList> fields = ParseId3v1Trailer(tail.substr(tail.size() - kId3v1Size));
+  if (!fields) return nullptr;
+  auto tag = std::make_unique<TID3v1Tag>();
+  tag->path_ = path;
+  tag->fields_ = std::move(*fields);
+  return tag;
+}
 
 int TID3v1Tag::ReadTag(const std::string& path) {
   FileHandle file = OpenFile(path, "rb");

@@ -48,6 +48,8 @@ const std::string* FirstValue(const FieldList& fields, std::string_view key) {
 std::optional<FieldList> ParseId3v1Trailer(std::string_view trailer) {
   if (trailer.size() != kId3v1Size || trailer.substr(0, 3) != "TAG") return std::nullopt;
   FieldList fields;
+  // Exactly the pairs it will hold: a folder scan keeps one list per file.
+  fields.reserve(std::size(kSlots) + (trailer[kTrackMarkOffset] == '\0' ? 2 : 1));
   for (const Slot& slot : kSlots)
     fields.push_back({slot.key, ReadText(trailer.substr(slot.offset, slot.readWidth))});
   if (trailer[kTrackMarkOffset] == '\0') {

@@ -4,10 +4,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/file_handle.h"
 #include "platform/file_ops.h"
 #include "tags/comment_editor.h"
+#include "tags/file_sample.h"
 #include "tags/tag_types.h"
 #include "tags/text_conversion.h"
 #include "tags/vorbis_key_map.h"
@@ -28,38 +31,84 @@ bool FinishOutput(FileHandle output) {
   return std::fclose(output.release()) == 0;
 }
 
+// Reads a sampled file for the comment editor.
+std::size_t ReadFromSample(void* buffer, std::size_t size, std::size_t count, void* handle) {
+  if (size == 0) return 0;
+  return static_cast<FileSample*>(handle)->ReadNext(buffer, size * count) / size;
+}
+
+// The pair a comment reads as: split at its first "=" after conversion, the key mapped.
+TagField PairOf(std::string_view raw) {
+  const std::string local = Utf8ToLocal(raw);
+  TagField pair;
+  const auto equals = local.find('=');
+  if (equals == std::string::npos) {
+    pair.value = local;
+  } else {
+    pair.key = FieldKeyFromVorbisKey(std::string_view(local).substr(0, equals));
+    pair.value = local.substr(equals + 1);
+  }
+  return pair;
+}
+
 }  // namespace
 
 TOggTag::TOggTag() : write_(WriteToStream) {}
 
 TOggTag::TOggTag(WriteFunction write) : write_(write ? write : WriteToStream) {}
 
+std::unique_ptr<TOggTag> TOggTag::ReadFrom(const std::string& path, FileSample& file) {
+  // The editor finds no first page where the file does not begin with one.
+  if (file.Head().substr(0, 4) != "OggS") return nullptr;
+  EditorState state;
+  if (OpenEditorForReading(state, &file, ReadFromSample) != 0) return nullptr;
+  auto tag = std::make_unique<TOggTag>();
+  tag->TakeComments(path, state);
+  return tag;
+}
+
 int TOggTag::ReadTag(const std::string& path) {
   FileHandle file = OpenFile(path, "rb");
   if (!file) return -1;
   std::unique_ptr<EditorState> state = NewEditor();
   if (OpenEditorFile(*state, file.get()) != 0) return -1;
-
-  path_ = path;
-  fields_.push_back({field::kVendor, state->vendor});
-  const vorbis_comment& comments = *EditorComments(*state);
-  for (int i = 0; i < comments.comments; ++i) {
-    const std::string raw(comments.user_comments[i],
-                          static_cast<std::size_t>(comments.comment_lengths[i]));
-    const std::string local = Utf8ToLocal(raw);
-    TagField pair;
-    const auto equals = local.find('=');
-    if (equals == std::string::npos) {
-      pair.value = local;
-    } else {
-      pair.key = FieldKeyFromVorbisKey(std::string_view(local).substr(0, equals));
-      pair.value = local.substr(equals + 1);
-    }
-    fields_.push_back(pair);
-    // A comment without "=" goes back with an empty key, like any pair of an empty key.
-    read_.push_back({pair, raw.find('=') == std::string::npos ? "=" + raw : raw});
-  }
+  TakeComments(path, *state);
   return 0;
+}
+
+void TOggTag::TakeComments(const std::string& path, EditorState& state) {
+  path_ = path;
+  const vorbis_comment& comments = *EditorComments(state);
+  const auto count = static_cast<std::size_t>(comments.comments > 0 ? comments.comments : 0);
+  fields_.reserve(fields_.size() + 1 + count);
+  fields_.push_back({field::kVendor, state.vendor});
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < count; ++i)
+    bytes += sizeof(std::uint32_t) + static_cast<std::size_t>(comments.comment_lengths[i]);
+  read_.reserve(bytes);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string_view raw(comments.user_comments[i],
+                               static_cast<std::size_t>(comments.comment_lengths[i]));
+    fields_.push_back(PairOf(raw));
+    const auto length = static_cast<std::uint32_t>(raw.size());
+    read_.append(reinterpret_cast<const char*>(&length), sizeof length).append(raw);
+  }
+}
+
+std::vector<TOggTag::ReadComment> TOggTag::CommentsAsRead() const {
+  std::vector<ReadComment> comments;
+  for (std::size_t pos = 0; pos + sizeof(std::uint32_t) <= read_.size();) {
+    std::uint32_t length = 0;
+    std::memcpy(&length, read_.data() + pos, sizeof length);
+    pos += sizeof length;
+    const std::string_view raw(read_.data() + pos, length);
+    pos += length;
+    // A comment without "=" goes back with an empty key, like any pair of an empty key.
+    comments.push_back({PairOf(raw), raw.find('=') == std::string_view::npos
+                                         ? "=" + std::string(raw)
+                                         : std::string(raw)});
+  }
+  return comments;
 }
 
 int TOggTag::GetTagType() const { return kTagOgg; }
@@ -68,15 +117,16 @@ int TOggTag::GetTagType() const { return kTagOgg; }
 bool TOggTag::RemoveTag() { return true; }
 
 std::vector<std::string> TOggTag::CommentsToWrite() const {
-  std::vector<bool> used(read_.size(), false);
+  const std::vector<ReadComment> read = CommentsAsRead();
+  std::vector<bool> used(read.size(), false);
   std::vector<std::string> comments;
   for (const TagField& pair : fields_) {
     if (pair.key == field::kVendor) continue;
     std::size_t i = 0;
-    while (i < read_.size() && (used[i] || !(read_[i].field == pair))) ++i;
-    if (i < read_.size()) {
+    while (i < read.size() && (used[i] || !(read[i].field == pair))) ++i;
+    if (i < read.size()) {
       used[i] = true;
-      comments.push_back(read_[i].raw);
+      comments.push_back(read[i].raw);
     } else {
       std::string text(VorbisKeyFromFieldKey(pair.key));
       text += '=';

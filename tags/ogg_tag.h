@@ -2,12 +2,16 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tags/abstract_tag.h"
 
 namespace marlinote {
+
+class FileSample;
+struct EditorState;
 
 // The Vorbis comments of an Ogg Vorbis file. Writing rebuilds the file from a backup copy
 // named "<path>.src", which is removed on success and put back on failure.
@@ -19,6 +23,9 @@ class TOggTag : public TAbstractTag {
 
   TOggTag();
   explicit TOggTag(WriteFunction write);
+
+  // The object that ReadTag(path) would make of the sampled file, or null where it fails.
+  static std::unique_ptr<TOggTag> ReadFrom(const std::string& path, FileSample& file);
 
   int ReadTag(const std::string& path) override;
   int GetTagType() const override;
@@ -33,11 +40,17 @@ class TOggTag : public TAbstractTag {
     std::string raw;
   };
 
+  // Stores the path and takes the vendor and the comments of an opened editor.
+  void TakeComments(const std::string& path, EditorState& state);
+  // The comments as read, with the pairs they were read as.
+  std::vector<ReadComment> CommentsAsRead() const;
   // The UTF-8 comments for the field list, in its order, without the "Vender" pairs.
   std::vector<std::string> CommentsToWrite() const;
 
   WriteFunction write_;
-  std::vector<ReadComment> read_;
+  // The comments as read, each as its length (4 bytes) and its UTF-8 bytes: one block
+  // rather than a string per comment, since every listed Ogg file keeps them.
+  std::string read_;
 };
 
 }  // namespace marlinote

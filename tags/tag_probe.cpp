@@ -1,6 +1,7 @@
 #include "tag_probe.h"
 
 #include "tags/ape_tag.h"
+#include "tags/file_sample.h"
 #include "tags/id3v1_tag.h"
 #include "tags/ogg_tag.h"
 
@@ -15,17 +16,39 @@ std::unique_ptr<TAbstractTag> TryKind(const std::string& path) {
   return tag;
 }
 
+std::unique_ptr<TAbstractTag> NoKnownTag(const std::string& path) {
+  auto none = std::make_unique<TAbstractTag>();
+  none->ReadTag(path);
+  return none;
+}
+
 }  // namespace
 
 std::unique_ptr<TAbstractTag> CreateTagForFile(const std::string& path) {
+  FileSample file;
+  switch (file.Open(path)) {
+    case FileSample::OpenResult::kRead:
+      break;
+    case FileSample::OpenResult::kCannotOpen:
+      return NoKnownTag(path);
+    case FileSample::OpenResult::kCannotRead:
+      // A folder, a device, a read error: each kind decides in its own way.
+      return ProbeKindsInTurn(path);
+  }
+  // The order of ProbeKindsInTurn.
+  if (auto tag = TAPETag::ReadFrom(path, file)) return tag;
+  if (auto tag = TOggTag::ReadFrom(path, file)) return tag;
+  if (auto tag = TID3v1Tag::ReadFrom(path, file)) return tag;
+  return NoKnownTag(path);
+}
+
+std::unique_ptr<TAbstractTag> ProbeKindsInTurn(const std::string& path) {
   // APE first: a file with an APE tag at its very end and an ID3v1 trailer in front of it
   // is an APE file; one whose ID3v1 trailer stands behind an APE tag is an ID3v1 file.
   if (auto tag = TryKind<TAPETag>(path)) return tag;
   if (auto tag = TryKind<TOggTag>(path)) return tag;
   if (auto tag = TryKind<TID3v1Tag>(path)) return tag;
-  auto none = std::make_unique<TAbstractTag>();
-  none->ReadTag(path);
-  return none;
+  return NoKnownTag(path);
 }
 
 }  // namespace marlinote

@@ -121,9 +121,17 @@ void AppendUtf8(std::string& out, std::uint32_t unit) {
 
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 }  // namespace
 
 std::string Utf8ToLocal(std::string_view utf8) {
+  // ASCII stands for itself: most keys and many values need no table at all.
+  if (IsAscii(utf8)) return std::string(utf8);
   const Cp932Tables& tables = Tables();
   std::string out;
   out.reserve(utf8.size());
