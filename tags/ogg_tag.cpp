@@ -18,6 +18,8 @@
 namespace marlinote {
 namespace {
 
+constexpr std::size_t kStreamBufferSize = std::size_t{1} << 20;
+
 // The new file gets the permissions of the one it replaces, not the process's defaults.
 void KeepMode(std::FILE* from, std::FILE* to) {
   struct stat st {};
@@ -144,8 +146,16 @@ bool TOggTag::WriteTag() {
 
   bool written = false;
   {
+    // The whole file passes through both streams: with their default buffers every 4 KiB
+    // would cost a system call. Declared first, so that they outlive the streams.
+    const auto inputBuffer = std::make_unique_for_overwrite<char[]>(kStreamBufferSize);
+    const auto outputBuffer = std::make_unique_for_overwrite<char[]>(kStreamBufferSize);
     FileHandle output = OpenFile(path_, "wb");
     FileHandle input = output ? OpenFile(backup, "rb") : nullptr;
+    if (input) {
+      std::setvbuf(output.get(), outputBuffer.get(), _IOFBF, kStreamBufferSize);
+      std::setvbuf(input.get(), inputBuffer.get(), _IOFBF, kStreamBufferSize);
+    }
     std::unique_ptr<EditorState> state = NewEditor();
     if (input && OpenEditor(*state, input.get(), ReadFromStream, write_) == 0) {
       KeepMode(input.get(), output.get());
