@@ -32,8 +32,9 @@ unsigned char TypeOf(mode_t mode) {
 // stat at all.
 class Scanner {
  public:
-  Scanner(const FilterList& filter, TTagList& list, bool recursive)
-      : filter_(filter), list_(list), recursive_(recursive) {}
+  // With `keys`, the sort key of every listed file's name is gathered as it is listed.
+  Scanner(const FilterList& filter, TTagList& list, bool recursive, FileSortKeys* keys = nullptr)
+      : filter_(filter), list_(list), recursive_(recursive), keys_(keys) {}
 
   ScanResult Run(const std::string& folder) {
     folder_ = folder;
@@ -77,6 +78,7 @@ class Scanner {
         continue;
       file_.assign(folder_).append(name);
       list_.Add(CreateTagForFile(file_));
+      if (keys_) keys_->Add(name);
     }
     if (errno != 0) result_.unreadable.push_back(shownPath);
   }
@@ -98,6 +100,7 @@ class Scanner {
   const FilterList& filter_;
   TTagList& list_;
   const bool recursive_;
+  FileSortKeys* const keys_;
   std::string folder_;
   std::string file_;
   ScanResult result_;
@@ -116,9 +119,12 @@ ScanResult ScanSubtree(const std::string& folder, const FilterList& filter, TTag
 ScanResult ListFolder(TTagList& list, const std::string& folder, const FilterList& filter,
                       bool recursive, int sortOrder) {
   list.Clear();
-  ScanResult result = recursive ? ScanSubtree(folder, filter, list)
-                                : ScanFolderFiles(folder, filter, list);
-  SortFiles(list, sortOrder);
+  if (sortOrder < kSortNameAscend || sortOrder > kSortExtendDescend)
+    return Scanner(filter, list, recursive).Run(folder);
+  // The keys are taken while each name is at hand, not by visiting every entry again.
+  FileSortKeys keys(sortOrder);
+  ScanResult result = Scanner(filter, list, recursive, &keys).Run(folder);
+  SortFiles(list, sortOrder, keys);
   return result;
 }
 

@@ -22,10 +22,15 @@ void TTagList::Sort(const std::function<int(int a, int b)>& compare) {
   std::vector<int> order(entries_.size());
   std::iota(order.begin(), order.end(), 0);
   std::sort(order.begin(), order.end(), [&](int a, int b) { return compare(a, b) < 0; });
-  std::vector<std::unique_ptr<TAbstractTag>> sorted;
-  sorted.reserve(entries_.size());
-  for (int i : order) sorted.push_back(std::move(entries_[static_cast<std::size_t>(i)]));
-  entries_ = std::move(sorted);
+  Arrange(order);
+}
+
+void TTagList::Arrange(const std::vector<int>& order) {
+  assert(order.size() == entries_.size());
+  std::vector<std::unique_ptr<TAbstractTag>> arranged;
+  arranged.reserve(entries_.size());
+  for (int i : order) arranged.push_back(std::move(entries_[static_cast<std::size_t>(i)]));
+  entries_ = std::move(arranged);
 }
 
 }  // namespace marlinote

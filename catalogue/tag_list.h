@@ -30,6 +30,9 @@ class TTagList {
   // taken before the sort, so that a caller can compare values it computed once per
   // entry. Entries that compare equal may end in any order.
   void Sort(const std::function<int(int a, int b)>& compare);
+  // Reorders the entries so that the one at index order[i] comes to index i; `order` holds
+  // every index exactly once.
+  void Arrange(const std::vector<int>& order);
 
  private:
   std::vector<std::unique_ptr<TAbstractTag>> entries_;
