@@ -1,0 +1,103 @@
+#include "bench/measure.h"
+
+#include <dirent.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+namespace marlinote::bench {
+
+namespace {
+
+std::int64_t StatusKilobytes(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::size_t length = std::strlen(field);
+  while (std::getline(status, line))
+    if (line.compare(0, length, field) == 0) return std::atoll(line.c_str() + length) * 1024;
+  return -1;
+}
+
+}  // namespace
+
+double TimeSeconds(const std::function<void()>& body) {
+  const auto start = std::chrono::steady_clock::now();
+  body();
+  const auto end = std::chrono::steady_clock::now();
+  return std::chrono::duration<double>(end - start).count();
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+std::vector<std::vector<double>> TimeInRounds(const std::vector<Contender>& contenders, int rounds) {
+  for (const Contender& c : contenders) {
+    c.prepare();
+    c.body();
+  }
+  std::vector<std::vector<double>> times(contenders.size());
+  for (int r = 0; r < rounds; ++r)
+    for (std::size_t k = 0; k < contenders.size(); ++k) {
+      const std::size_t c = (k + static_cast<std::size_t>(r)) % contenders.size();
+      contenders[c].prepare();
+      times[c].push_back(TimeSeconds(contenders[c].body));
+    }
+  return times;
+}
+
+std::vector<double> Ratios(const std::vector<double>& a, const std::vector<double>& b) {
+  std::vector<double> ratios;
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) ratios.push_back(a[i] / b[i]);
+  return ratios;
+}
+
+std::string Spread(const std::vector<double>& values, int decimals) {
+  if (values.empty()) return "-";
+  char text[96];
+  const auto [low, high] = std::minmax_element(values.begin(), values.end());
+  std::snprintf(text, sizeof text, "%.*f (%.*f .. %.*f)", decimals, Median(values), decimals,
+                *low, decimals, *high);
+  return text;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return names;
+  while (const dirent* entry = readdir(dir)) {
+    if (entry->d_name[0] == '.') continue;
+    if (entry->d_type == DT_REG || entry->d_type == DT_LNK) names.emplace_back(entry->d_name);
+  }
+  closedir(dir);
+  return names;
+}
+
+std::int64_t ResidentBytes() { return StatusKilobytes("VmRSS:"); }
+
+std::int64_t PeakResidentBytes() { return StatusKilobytes("VmHWM:"); }
+
+bool ResetPeakResident() {
+  std::FILE* f = std::fopen("/proc/self/clear_refs", "w");
+  if (!f) return false;
+  const bool ok = std::fputs("5", f) >= 0;
+  return std::fclose(f) == 0 && ok;
+}
+
+std::int64_t HeapInUse() {
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<std::int64_t>(info.uordblks + info.hblkhd);
+}
+
+long ArgOr(int argc, char** argv, int index, long fallback) {
+  return index < argc ? std::atol(argv[index]) : fallback;
+}
+
+}  // namespace marlinote::bench

@@ -1,0 +1,164 @@
+// Folder scan of a warm-cache folder against the bare loop that is its limit and against
+// TagLib reading the same files' tags.
+//   bench_scan [ROUNDS [COUNT...]]      (default: 7 rounds, 10000 and 100000 files)
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <taglib/fileref.h>
+#include <taglib/tag.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "bench/corpus.h"
+#include "bench/measure.h"
+#include "catalogue/filter_list.h"
+#include "catalogue/folder_scan.h"
+#include "catalogue/sort_files.h"
+#include "tags/file_sample.h"
+#include "tags/tag_probe.h"
+
+namespace marlinote::bench {
+namespace {
+
+// Calls `visit(path)` for every plain file and link of the folder, as a scan meets them.
+template <typename Visit>
+void ForEachFile(const std::string& folder, Visit visit) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  std::string path = folder + "/";
+  const std::size_t length = path.size();
+  while (const dirent* entry = readdir(dir)) {
+    if (entry->d_name[0] == '.' || (entry->d_type != DT_REG && entry->d_type != DT_LNK)) continue;
+    path.resize(length);
+    path += entry->d_name;
+    visit(path);
+  }
+  closedir(dir);
+}
+
+// The limit of a scan: open each file, read its head and its tail once, close it.
+std::size_t BareLoop(const std::string& folder) {
+  static char buffer[FileSample::kHeadSize + FileSample::kTailSize];
+  std::size_t bytes = 0;
+  ForEachFile(folder, [&bytes](const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st {};
+    if (fstat(fd, &st) == 0) {
+      const auto size = static_cast<std::size_t>(st.st_size);
+      ssize_t n = 0;
+      if (size <= sizeof buffer) {
+        n = pread(fd, buffer, size, 0);
+      } else {
+        n = pread(fd, buffer, FileSample::kHeadSize, 0);
+        n += pread(fd, buffer + FileSample::kHeadSize, FileSample::kTailSize,
+                   st.st_size - static_cast<off_t>(FileSample::kTailSize));
+      }
+      bytes += static_cast<std::size_t>(n > 0 ? n : 0);
+    }
+    close(fd);
+  });
+  return bytes;
+}
+
+// What most Linux tag editors do: TagLib's FileRef without audio properties, every field.
+std::size_t TagLibLoop(const std::string& folder) {
+  std::size_t characters = 0;
+  ForEachFile(folder, [&characters](const std::string& path) {
+    TagLib::FileRef ref(path.c_str(), false);
+    if (ref.isNull() || !ref.tag()) return;
+    const TagLib::Tag* tag = ref.tag();
+    characters += tag->title().size() + tag->artist().size() + tag->album().size() +
+                  tag->comment().size() + tag->genre().size() + tag->year() + tag->track();
+  });
+  return characters;
+}
+
+// The scan as first built: each kind's own ReadTag in turn, then the same sort.
+void ScanKindsInTurn(TTagList& list, const std::string& folder, const FilterList& filter) {
+  ForEachFile(folder, [&](const std::string& path) {
+    if (filter.MatchesFilter(path.substr(path.rfind('/') + 1))) list.Add(ProbeKindsInTurn(path));
+  });
+  SortFiles(list, kSortNameAscend);
+}
+
+bool SameEntries(const TTagList& a, const TTagList& b) {
+  if (a.Count() != b.Count()) return false;
+  for (int i = 0; i < a.Count(); ++i) {
+    const TAbstractTag& x = a.Get(i);
+    const TAbstractTag& y = b.Get(i);
+    if (x.GetTagType() != y.GetTagType() || x.GetFilePath() != y.GetFilePath() ||
+        x.GetFieldList() != y.GetFieldList())
+      return false;
+  }
+  return true;
+}
+
+void Measure(std::size_t count, int rounds) {
+  ScratchFolder scratch;
+  const std::string folder = scratch.file("corpus");
+  mkdir(folder.c_str(), 0755);
+  const CorpusStats stats = MakeCorpus(folder, MakeMpegStream(scratch.path()), {.count = count});
+  FilterList filter;
+  filter.Replace({{".mp3", true}, {".ogg", true}, {".ape", true}});
+
+  std::unique_ptr<TTagList> scanned, inTurn;
+  std::size_t sink = 0;
+  const std::vector<std::vector<double>> t = TimeInRounds(
+      {
+          {[&] { ListFolder(*scanned, folder, filter, false, kSortNameAscend); },
+           [&] { scanned = std::make_unique<TTagList>(); }},
+          {[&] { sink += BareLoop(folder); }},
+          {[&] { sink += TagLibLoop(folder); }},
+          {[&] { ScanKindsInTurn(*inTurn, folder, filter); },
+           [&] { inTurn = std::make_unique<TTagList>(); }},
+      },
+      rounds);
+  const auto& scan = t[0];
+  const auto& bare = t[1];
+  const auto& taglib = t[2];
+  const auto& kinds = t[3];
+
+  std::vector<double> scanRate, bareRate, taglibRate, kindsRate;
+  for (int r = 0; r < rounds; ++r) {
+    scanRate.push_back(static_cast<double>(count) / scan[r]);
+    bareRate.push_back(static_cast<double>(count) / bare[r]);
+    taglibRate.push_back(static_cast<double>(count) / taglib[r]);
+    kindsRate.push_back(static_cast<double>(count) / kinds[r]);
+  }
+  std::printf("Folder scan (filter, probe, sort), warm cache: %zu files (%zu ID3v1, %zu APE, "
+              "%zu Ogg Vorbis, %zu untagged; %.0f MB), %d rounds; median (min .. max)\n",
+              stats.files(), stats.id3v1, stats.ape, stats.ogg, stats.plain,
+              static_cast<double>(stats.bytes) / 1e6, rounds);
+  std::printf("  scan time / bare loop time         %s   (goal: at most 1.3)\n",
+              Spread(Ratios(scan, bare), 2).c_str());
+  std::printf("  TagLib time / scan time            %s   (goal: at least 2)\n",
+              Spread(Ratios(taglib, scan), 2).c_str());
+  std::printf("  TagLib time / bare loop time       %s\n", Spread(Ratios(taglib, bare), 2).c_str());
+  std::printf("  kinds-in-turn scan / scan          %s\n", Spread(Ratios(kinds, scan), 2).c_str());
+  std::printf("  scan                 files/s       %s\n", Spread(scanRate, 0).c_str());
+  std::printf("  bare loop            files/s       %s\n", Spread(bareRate, 0).c_str());
+  std::printf("  TagLib FileRef       files/s       %s\n", Spread(taglibRate, 0).c_str());
+  std::printf("  kinds-in-turn scan   files/s       %s\n", Spread(kindsRate, 0).c_str());
+  std::printf("  both scans list the same entries:  %s\n",
+              SameEntries(*scanned, *inTurn) ? "yes" : "NO");
+  std::fflush(stdout);
+  if (sink == 0) std::printf("  (nothing was read)\n");
+}
+
+}  // namespace
+}  // namespace marlinote::bench
+
+int main(int argc, char** argv) {
+  using namespace marlinote::bench;
+  const int rounds = static_cast<int>(ArgOr(argc, argv, 1, 7));
+  std::vector<std::size_t> counts;
+  for (int i = 2; i < argc; ++i) counts.push_back(static_cast<std::size_t>(ArgOr(argc, argv, i, 0)));
+  if (counts.empty()) counts = {10000, 100000};
+  for (std::size_t count : counts) Measure(count, rounds);
+  return 0;
+}

@@ -1,0 +1,319 @@
+// The probe that reads each file's head and tail once must make exactly the objects that each
+// kind's own ReadTag makes in turn: same kind, same path, same fields in the same order, for
+// every kind of file the benchmark corpus holds, damaged ones included.
+#include <gtest/gtest.h>
+#include <dirent.h>
+#include <ogg/ogg.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "bench/corpus.h"
+#include "bench/corpus_formats.h"
+#include "catalogue/filter_list.h"
+#include "catalogue/folder_scan.h"
+#include "catalogue/sort_files.h"
+#include "tags/comment_editor.h"
+#include "tags/file_sample.h"
+#include "tags/ogg_crc.h"
+#include "tags/ogg_page_reader.h"
+#include "tags/tag_probe.h"
+#include "tags/tag_types.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
+
+namespace marlinote {
+namespace {
+
+using test::TempDir;
+
+// lame's stream where lame runs; else frame headers and silence, which the probe takes alike.
+std::string MpegStream(const std::string& folder) {
+  try {
+    return bench::MakeMpegStream(folder, 0.3);
+  } catch (const std::exception&) {
+    std::string frames;
+    for (int i = 0; i < 12; ++i) frames += std::string("\xff\xfb\x90\x00", 4) + std::string(413, '\0');
+    return frames;
+  }
+}
+
+std::string Describe(const TAbstractTag& tag) {
+  std::string text = "type " + std::to_string(tag.GetTagType()) + " path " + tag.GetFilePath();
+  for (const TagField& f : tag.GetFieldList()) text += "\n  [" + f.key + "]=[" + f.value + "]";
+  return text;
+}
+
+void ExpectSameObject(const std::string& path) {
+  const auto fast = CreateTagForFile(path);
+  const auto reference = ProbeKindsInTurn(path);
+  ASSERT_TRUE(fast && reference);
+  EXPECT_EQ(Describe(*fast), Describe(*reference)) << path;
+}
+
+// Every size a reader takes at once: the head, the tail, both, the editor's chunk.
+std::vector<std::size_t> Boundaries() {
+  return {128,
+          kEditorChunkSize,
+          2 * kEditorChunkSize,
+          FileSample::kHeadSize,
+          FileSample::kTailSize,
+          FileSample::kHeadSize + FileSample::kTailSize,
+          4 * kEditorChunkSize};
+}
+
+class ProbeEquivalence : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new TempDir;
+    folder_ = dir_->file("corpus");
+    mkdir(folder_.c_str(), 0755);
+    bench::MakeCorpus(folder_, MpegStream(dir_->path()),
+                      {.count = 64, .damaged = true, .boundaries = Boundaries()});
+  }
+  static void TearDownTestSuite() { delete dir_; }
+
+  static std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    // Every entry, hidden ones, links and folders included, in the order a scan meets them.
+    DIR* dir = opendir(folder_.c_str());
+    while (const dirent* entry = dir ? readdir(dir) : nullptr)
+      if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+        names.emplace_back(entry->d_name);
+    if (dir) closedir(dir);
+    return names;
+  }
+
+  static TempDir* dir_;
+  static std::string folder_;
+};
+
+TempDir* ProbeEquivalence::dir_ = nullptr;
+std::string ProbeEquivalence::folder_;
+
+TEST_F(ProbeEquivalence, EveryFileOfTheCorpusGivesTheSameObject) {
+  std::set<int> kinds;
+  std::vector<std::string> paths;
+  for (const std::string& name : Names()) paths.push_back(folder_ + "/" + name);
+  paths.push_back(folder_ + "/not-there.mp3");
+  paths.push_back(folder_);
+  ASSERT_GT(paths.size(), 200u);
+  for (const std::string& path : paths) {
+    ExpectSameObject(path);
+    kinds.insert(CreateTagForFile(path)->GetTagType());
+  }
+  EXPECT_EQ(kinds, (std::set<int>{kTagNone, kTagApe, kTagId3v1, kTagOgg}));
+}
+
+TEST_F(ProbeEquivalence, TagsBeyondTheHeadAndTailAreReadFromTheSameOpenFile) {
+  const auto huge = CreateTagForFile(folder_ + "/ogg-huge-comment.ogg");
+  EXPECT_EQ(huge->GetTagType(), kTagOgg);
+  EXPECT_EQ(huge->GetField("Comment").size(), 200000u);
+  EXPECT_EQ(huge->GetField("Artist"), "end");
+  const auto large = CreateTagForFile(folder_ + "/ape-large-value.mp3");
+  EXPECT_EQ(large->GetTagType(), kTagApe);
+  EXPECT_EQ(large->GetField("Artist"), "after");
+  EXPECT_EQ(CreateTagForFile(folder_ + "/ogg-then-id3v1.ogg")->GetTagType(), kTagOgg);
+  EXPECT_EQ(CreateTagForFile(folder_ + "/ogg-then-ape.ogg")->GetTagType(), kTagApe);
+  EXPECT_EQ(CreateTagForFile(folder_ + "/oggs-then-mpeg-id3v1.ogg")->GetTagType(), kTagId3v1);
+}
+
+// The scan gathers sort keys as it lists; the list must be the reference objects sorted by
+// the keys SortFiles takes from the entries.
+TEST_F(ProbeEquivalence, ListFolderEqualsTheKindsInTurnSorted) {
+  const FilterList filter = FilterList::Default();
+  for (int order = kSortNameAscend; order <= kSortExtendDescend; ++order) {
+    TTagList scanned;
+    ListFolder(scanned, folder_, filter, false, order);
+    TTagList reference;
+    for (const std::string& name : Names()) {
+      struct stat st {};
+      if (name[0] != '.' && stat((folder_ + "/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        reference.Add(ProbeKindsInTurn(folder_ + "/" + name));
+    }
+    SortFiles(reference, order);
+    ASSERT_EQ(scanned.Count(), reference.Count());
+    for (int i = 0; i < scanned.Count(); ++i)
+      ASSERT_EQ(Describe(scanned.Get(i)), Describe(reference.Get(i))) << "order " << order << " row " << i;
+  }
+}
+
+// The sort compares the first eight key bytes as a number before it reads the keys: the
+// order must be that of comparing the whole keys, for keys ending before, at and after
+// eight bytes, equal keys keeping their order.
+TEST(SortByKeys, OrdersAsWholeKeysCompare) {
+  const std::vector<std::string> names = {
+      "abcdefgh.mp3", "abcdefg.mp3", "abcdefghi.mp3", "ABCDEFGH.ogg", "abcdefgh", "a", "", ".mp3",
+      "abcdefgh.MP3", "abcdefgi.mp3", "abc defg.mp3", "桜の季節 01.mp3", "桜の季節 1.mp3", "b.mp3",
+      "abcdefgh.mp3", "abcdefghij.ogg", "Zz.mp3", ".ogg"};
+  for (int order = kSortNameAscend; order <= kSortExtendDescend; ++order) {
+    FileSortKeys keys(order);
+    TTagList list;
+    for (const std::string& name : names) {
+      keys.Add(name);
+      auto tag = std::make_unique<TAbstractTag>();
+      tag->SetFilePath("/music/" + name);
+      list.Add(std::move(tag));
+    }
+    std::vector<int> expected(names.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<int>(i);
+    std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+      const int c = std::strcmp(keys.Key(static_cast<std::size_t>(a)), keys.Key(static_cast<std::size_t>(b)));
+      return order % 2 == 0 ? c < 0 : c > 0;
+    });
+    SortFiles(list, order);
+    for (std::size_t i = 0; i < names.size(); ++i)
+      EXPECT_EQ(list.Get(static_cast<int>(i)).GetFilePath(), "/music/" + names[static_cast<std::size_t>(expected[i])])
+          << "order " << order << " row " << i;
+  }
+}
+
+// Damage of every kind at random places of real Ogg streams and tags.
+TEST(ProbeEquivalenceMutated, DamagedCopiesGiveTheSameObject) {
+  TempDir dir;
+  const bench::OggTemplate t = bench::MakeOggTemplate(3, 8000);
+  const std::vector<std::string> originals = {
+      bench::OggWithComments(t, {"TITLE=a", "ARTIST=b", "COMMENT=" + std::string(300, 'c')}),
+      bench::OggWithComments(t, {"TITLE=" + std::string(9000, 't')}) + bench::ApeTag({{"Title", "x"}}),
+      std::string(3000, '\x80') + bench::ApeTag({{"Title", "ape"}, {"Artist", "y"}}),
+      std::string(3000, '\x80') + bench::Id3v1Trailer({"id3", "a", "b", "1999", "c", 3, 17}),
+  };
+  std::mt19937 random(20240);
+  const std::string path = dir.file("mutated.ogg");
+  for (int round = 0; round < 400; ++round) {
+    std::string bytes = originals[static_cast<std::size_t>(round) % originals.size()];
+    const int damage = static_cast<int>(random() % 4);
+    const std::size_t at = random() % bytes.size();
+    if (damage == 0) {
+      for (int i = 0; i < 1 + static_cast<int>(random() % 4); ++i)
+        bytes[random() % bytes.size()] ^= static_cast<char>(1 << (random() % 8));
+    } else if (damage == 1) {
+      bytes.resize(at);
+    } else if (damage == 2) {
+      bytes.insert(at, std::string(1 + random() % 300, static_cast<char>(random())));
+    } else {
+      bytes.erase(at, 1 + random() % 300);
+    }
+    test::WriteBytes(path, bytes);
+    ExpectSameObject(path);
+    if (HasFailure()) {
+      ADD_FAILURE() << "round " << round;
+      return;
+    }
+  }
+}
+
+// What the page reader finds must be what libogg's sync state finds, chunk by chunk.
+TEST(OggPageReader, FindsThePagesAndHolesThatLiboggFinds) {
+  const bench::OggTemplate t = bench::MakeOggTemplate(5, 6000);
+  const std::string ogg = bench::OggWithComments(t, {"TITLE=" + std::string(5000, 'p')});
+  std::mt19937 random(77);
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes = round == 0 ? ogg : ogg + ogg.substr(0, random() % ogg.size());
+    if (round > 0)
+      for (int i = 0; i < static_cast<int>(random() % 6); ++i)
+        bytes[random() % bytes.size()] = static_cast<char>(round % 3 == 0 ? 'O' : random());
+
+    struct Input {
+      const std::string* bytes;
+      std::size_t position = 0;
+    } ours{&bytes}, theirs{&bytes};
+    auto read = [](void* buffer, std::size_t size, std::size_t count, void* handle) {
+      auto* in = static_cast<Input*>(handle);
+      const std::size_t n = std::min(size * count, in->bytes->size() - in->position);
+      std::memcpy(buffer, in->bytes->data() + in->position, n);
+      in->position += n;
+      return n / size;
+    };
+    OggPageReader reader(read, &ours);
+    ogg_sync_state sync;
+    ogg_sync_init(&sync);
+    for (int step = 0; step < 100000; ++step) {
+      ogg_page a{}, b{};
+      const int ra = reader.PageOut(a);
+      const int rb = ogg_sync_pageout(&sync, &b);
+      ASSERT_EQ(ra, rb) << "round " << round << " step " << step;
+      if (ra == 1) {
+        ASSERT_EQ(std::string(reinterpret_cast<char*>(a.header), static_cast<std::size_t>(a.header_len)),
+                  std::string(reinterpret_cast<char*>(b.header), static_cast<std::size_t>(b.header_len)));
+        ASSERT_EQ(a.body_len, b.body_len);
+        ASSERT_EQ(0, std::memcmp(a.body, b.body, static_cast<std::size_t>(a.body_len)));
+      }
+      if (ra != 0) continue;
+      const std::size_t got = reader.ReadChunk();
+      char* buffer = ogg_sync_buffer(&sync, kEditorChunkSize);
+      const std::size_t gotToo = read(buffer, 1, kEditorChunkSize, &theirs);
+      ogg_sync_wrote(&sync, static_cast<long>(gotToo));
+      ASSERT_EQ(got, gotToo);
+      if (got == 0) break;
+    }
+    ogg_sync_clear(&sync);
+  }
+}
+
+TEST(OggCrc, FoldingGivesTheTableValueAndLiboggsChecksum) {
+  std::mt19937 random(3);
+  for (std::size_t size = 0; size < 2000; size += size < 200 ? 1 : 61) {
+    std::string bytes(size + 3, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t offset = 0; offset < 3; ++offset) {
+      const auto crc = static_cast<std::uint32_t>(random());
+      ASSERT_EQ(OggCrcUpdate(crc, data + offset, size), OggCrcUpdateByTable(crc, data + offset, size))
+          << size << " at " << offset;
+    }
+    if (size < 27) continue;
+    std::string page = bytes.substr(0, size);
+    ogg_page view{};
+    view.header = reinterpret_cast<unsigned char*>(page.data());
+    view.header_len = 27;
+    view.body = view.header + 27;
+    view.body_len = static_cast<long>(size - 27);
+    const std::uint32_t ours = OggPageChecksum(view.header, 27, view.body, size - 27);
+    ogg_page_checksum_set(&view);
+    const auto* h = view.header;
+    ASSERT_EQ(ours, static_cast<std::uint32_t>(h[22] | h[23] << 8 | h[24] << 16) |
+                        static_cast<std::uint32_t>(h[25]) << 24);
+  }
+}
+
+// Every range of every size of file, from the sampled bytes or from the file.
+TEST(FileSample, GivesEveryRangeAsTheFileHoldsIt) {
+  TempDir dir;
+  const std::string path = dir.file("f");
+  const std::size_t both = FileSample::kHeadSize + FileSample::kTailSize;
+  for (std::size_t size : {std::size_t{0}, std::size_t{1}, FileSample::kTailSize - 1,
+                           FileSample::kHeadSize, both - 1, both, both + 1, 3 * both + 17}) {
+    const std::string bytes = test::AudioBytes(size, static_cast<unsigned>(size));
+    test::WriteBytes(path, bytes);
+    FileSample file;
+    ASSERT_EQ(file.Open(path), FileSample::OpenResult::kRead);
+    EXPECT_EQ(file.Size(), static_cast<std::int64_t>(size));
+    EXPECT_EQ(file.Head(), bytes.substr(0, FileSample::kHeadSize));
+    EXPECT_EQ(file.Tail(), bytes.substr(size - std::min(size, FileSample::kTailSize)));
+    for (std::size_t offset = 0; offset <= size; offset += 1 + size / 13)
+      for (std::size_t count : {std::size_t{0}, std::size_t{1}, std::size_t{32}, std::size_t{5000}}) {
+        std::string spill;
+        const auto got = file.Bytes(static_cast<std::int64_t>(offset), count, spill);
+        if (offset + count > size)
+          EXPECT_FALSE(got) << size << " " << offset << " " << count;
+        else
+          EXPECT_EQ(got.value_or("-"), bytes.substr(offset, count)) << size << " " << offset;
+      }
+    std::string read;
+    char chunk[kEditorChunkSize];
+    for (std::size_t n; (n = file.ReadNext(chunk, sizeof chunk)) > 0;) read.append(chunk, n);
+    EXPECT_EQ(read, bytes);
+  }
+  FileSample missing;
+  EXPECT_EQ(missing.Open(dir.file("missing")), FileSample::OpenResult::kCannotOpen);
+}
+
+}  // namespace
+}  // namespace marlinote
