@@ -24,7 +24,8 @@
 namespace marlinote::bench {
 namespace {
 
-// Calls `visit(path)` for every plain file and link of the folder, as a scan meets them.
+// Calls `visit(path, folderFd, name)` for every plain file and link of the folder, as a scan
+// meets them.
 template <typename Visit>
 void ForEachFile(const std::string& folder, Visit visit) {
   DIR* dir = opendir(folder.c_str());
@@ -35,17 +36,18 @@ void ForEachFile(const std::string& folder, Visit visit) {
     if (entry->d_name[0] == '.' || (entry->d_type != DT_REG && entry->d_type != DT_LNK)) continue;
     path.resize(length);
     path += entry->d_name;
-    visit(path);
+    visit(path, dirfd(dir), entry->d_name);
   }
   closedir(dir);
 }
 
-// The limit of a scan: open each file, read its head and its tail once, close it.
+// The limit of a scan: open each file (relative to the open folder, as the scan does), read
+// its head and its tail once, close it.
 std::size_t BareLoop(const std::string& folder) {
   static char buffer[FileSample::kHeadSize + FileSample::kTailSize];
   std::size_t bytes = 0;
-  ForEachFile(folder, [&bytes](const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  ForEachFile(folder, [&bytes](const std::string&, int folderFd, const char* name) {
+    const int fd = openat(folderFd, name, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return;
     struct stat st {};
     if (fstat(fd, &st) == 0) {
@@ -68,7 +70,7 @@ std::size_t BareLoop(const std::string& folder) {
 // What most Linux tag editors do: TagLib's FileRef without audio properties, every field.
 std::size_t TagLibLoop(const std::string& folder) {
   std::size_t characters = 0;
-  ForEachFile(folder, [&characters](const std::string& path) {
+  ForEachFile(folder, [&characters](const std::string& path, int, const char*) {
     TagLib::FileRef ref(path.c_str(), false);
     if (ref.isNull() || !ref.tag()) return;
     const TagLib::Tag* tag = ref.tag();
@@ -80,7 +82,7 @@ std::size_t TagLibLoop(const std::string& folder) {
 
 // The scan as first built: each kind's own ReadTag in turn, then the same sort.
 void ScanKindsInTurn(TTagList& list, const std::string& folder, const FilterList& filter) {
-  ForEachFile(folder, [&](const std::string& path) {
+  ForEachFile(folder, [&](const std::string& path, int, const char*) {
     if (filter.MatchesFilter(path.substr(path.rfind('/') + 1))) list.Add(ProbeKindsInTurn(path));
   });
   SortFiles(list, kSortNameAscend);

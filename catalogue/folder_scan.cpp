@@ -77,7 +77,7 @@ class Scanner {
       if (type == DT_LNK && (fstatat(dirfd(dir.get()), name, &st, 0) != 0 || !S_ISREG(st.st_mode)))
         continue;
       file_.assign(folder_).append(name);
-      list_.Add(CreateTagForFile(file_));
+      list_.Add(CreateTagForFile(file_, dirfd(dir.get()), name));
       if (keys_) keys_->Add(name);
     }
     if (errno != 0) result_.unreadable.push_back(shownPath);

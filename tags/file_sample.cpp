@@ -34,6 +34,15 @@ FileSample::~FileSample() {
 
 FileSample::OpenResult FileSample::Open(const std::string& path) {
   fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  return Read();
+}
+
+FileSample::OpenResult FileSample::Open(int folderFd, const char* name) {
+  fd_ = openat(folderFd, name, O_RDONLY | O_CLOEXEC);
+  return Read();
+}
+
+FileSample::OpenResult FileSample::Read() {
   if (fd_ < 0) return OpenResult::kCannotOpen;
   struct stat st {};
   if (fstat(fd_, &st) != 0 || st.st_size < 0) return OpenResult::kCannotRead;

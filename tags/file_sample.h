@@ -26,6 +26,8 @@ class FileSample {
   FileSample& operator=(const FileSample&) = delete;
 
   OpenResult Open(const std::string& path);
+  // The file `name` of the open folder `folderFd`: no walk along the folder's path again.
+  OpenResult Open(int folderFd, const char* name);
 
   // The file's size when it was opened.
   std::int64_t Size() const { return size_; }
@@ -42,6 +44,7 @@ class FileSample {
   std::size_t ReadNext(void* buffer, std::size_t count);
 
  private:
+  OpenResult Read();
   // The bytes at [offset, offset + count) when the buffer holds them, else null.
   const char* Buffered(std::int64_t offset, std::size_t count) const;
 

@@ -22,11 +22,10 @@ std::unique_ptr<TAbstractTag> NoKnownTag(const std::string& path) {
   return none;
 }
 
-}  // namespace
-
-std::unique_ptr<TAbstractTag> CreateTagForFile(const std::string& path) {
-  FileSample file;
-  switch (file.Open(path)) {
+// The object for a file that `file` has opened (or failed to).
+std::unique_ptr<TAbstractTag> ProbeSample(const std::string& path, FileSample& file,
+                                          FileSample::OpenResult opened) {
+  switch (opened) {
     case FileSample::OpenResult::kRead:
       break;
     case FileSample::OpenResult::kCannotOpen:
@@ -40,6 +39,19 @@ std::unique_ptr<TAbstractTag> CreateTagForFile(const std::string& path) {
   if (auto tag = TOggTag::ReadFrom(path, file)) return tag;
   if (auto tag = TID3v1Tag::ReadFrom(path, file)) return tag;
   return NoKnownTag(path);
+}
+
+}  // namespace
+
+std::unique_ptr<TAbstractTag> CreateTagForFile(const std::string& path) {
+  FileSample file;
+  return ProbeSample(path, file, file.Open(path));
+}
+
+std::unique_ptr<TAbstractTag> CreateTagForFile(const std::string& path, int folderFd,
+                                               const char* name) {
+  FileSample file;
+  return ProbeSample(path, file, file.Open(folderFd, name));
 }
 
 std::unique_ptr<TAbstractTag> ProbeKindsInTurn(const std::string& path) {

@@ -12,6 +12,9 @@ namespace marlinote {
 // opened once and its head and tail read once; all three kinds are looked for in those
 // bytes (and in more of the same open file where a tag or the Ogg headers reach further).
 std::unique_ptr<TAbstractTag> CreateTagForFile(const std::string& path);
+// The same for the file `name` of the open folder `folderFd`, whose full path is `path`.
+std::unique_ptr<TAbstractTag> CreateTagForFile(const std::string& path, int folderFd,
+                                               const char* name);
 
 // The same object made by each kind's own ReadTag in turn, which opens the file once per
 // kind tried. CreateTagForFile falls back on it for a file it can open but not read.
