@@ -1,5 +1,6 @@
 #include "mainwindow/qt_user_interface.h"
 
+#include <QAbstractButton>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFile>
@@ -11,19 +12,38 @@
 
 namespace marlinote {
 
+namespace {
+
+// The text breaks only where it has line breaks: a box wraps a long line at half the screen's
+// width, and Japanese text has no spaces to wrap at, so it would break inside a word.
+void SetBoxText(QMessageBox& box, const std::string& text) {
+  box.setTextFormat(Qt::RichText);
+  box.setText(QStringLiteral("<p style=\"white-space:pre\">") +
+              QString::fromStdString(text).toHtmlEscaped() + QStringLiteral("</p>"));
+}
+
+// The captions a Japanese system gives the buttons.
+void SetButtons(QMessageBox& box, QMessageBox::StandardButtons buttons) {
+  box.setStandardButtons(buttons);
+  if (QAbstractButton* yes = box.button(QMessageBox::Yes)) yes->setText(QStringLiteral("はい(&Y)"));
+  if (QAbstractButton* no = box.button(QMessageBox::No)) no->setText(QStringLiteral("いいえ(&N)"));
+}
+
+}  // namespace
+
 int QtUserInterface::Show(const std::string& text, const std::string& caption, int style) {
   QMessageBox box(owner_);
   box.setWindowTitle(QString::fromStdString(caption));
-  box.setText(QString::fromStdString(text));
+  SetBoxText(box, text);
   if (style == kStyleQuestion) {
     box.setIcon(QMessageBox::Warning);
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    SetButtons(box, QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes ? kResultYes : kResultNo;
   }
   box.setIcon(style == kStyleError ? QMessageBox::Critical : QMessageBox::Warning);
-  box.setStandardButtons(QMessageBox::Ok);
+  SetButtons(box, QMessageBox::Ok);
   box.exec();
   return kResultOk;
 }
@@ -31,9 +51,9 @@ int QtUserInterface::Show(const std::string& text, const std::string& caption, i
 void QtUserInterface::ShowPlain(const std::string& text) {
   QMessageBox box(owner_);
   box.setWindowTitle(kAppTitle);
-  box.setText(QString::fromStdString(text));
+  SetBoxText(box, text);
   box.setIcon(QMessageBox::NoIcon);
-  box.setStandardButtons(QMessageBox::Ok);
+  SetButtons(box, QMessageBox::Ok);
   box.exec();
 }
 
