@@ -5,7 +5,10 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 
 #include "platform/file_handle.h"
 #include "platform/file_ops.h"
@@ -31,6 +34,15 @@ bool FinishOutput(FileHandle output) {
   if (std::fflush(output.get()) != 0 || std::ferror(output.get())) return false;
   if (fsync(fileno(output.get())) != 0 && errno != EINVAL && errno != ENOSYS) return false;
   return std::fclose(output.release()) == 0;
+}
+
+// The file a path names, through every symbolic link on the way: the rebuilt file must take
+// the place of that file, not of a link to it, which would then stand as a copy while the
+// file it pointed to kept its old comments.
+std::optional<std::string> ResolvedPath(const std::string& path) {
+  std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr), &std::free);
+  if (!resolved) return std::nullopt;
+  return std::string(resolved.get());
 }
 
 // Reads a sampled file for the comment editor.
@@ -140,9 +152,13 @@ std::vector<std::string> TOggTag::CommentsToWrite() const {
 }
 
 bool TOggTag::WriteTag() {
-  const std::string backup = path_ + ".src";
+  const std::optional<std::string> target = ResolvedPath(path_);
+  // A file its user may not write is left alone, as the other kinds leave it: replacing it
+  // through its folder would go round its permissions.
+  if (!target || !OpenFile(*target, "r+b")) return false;
+  const std::string backup = *target + ".src";
   // An existing backup may be the only copy of an earlier file: leave everything as it is.
-  if (!RenameNoReplace(path_, backup)) return false;
+  if (!RenameNoReplace(*target, backup)) return false;
 
   bool written = false;
   {
@@ -150,7 +166,7 @@ bool TOggTag::WriteTag() {
     // would cost a system call. Declared first, so that they outlive the streams.
     const auto inputBuffer = std::make_unique_for_overwrite<char[]>(kStreamBufferSize);
     const auto outputBuffer = std::make_unique_for_overwrite<char[]>(kStreamBufferSize);
-    FileHandle output = OpenFile(path_, "wb");
+    FileHandle output = OpenFile(*target, "wb");
     FileHandle input = output ? OpenFile(backup, "rb") : nullptr;
     if (input) {
       std::setvbuf(output.get(), outputBuffer.get(), _IOFBF, kStreamBufferSize);
@@ -172,7 +188,7 @@ bool TOggTag::WriteTag() {
     return true;
   }
   // Replaces whatever part of the new file was written, in one step.
-  std::rename(backup.c_str(), path_.c_str());
+  std::rename(backup.c_str(), target->c_str());
   return false;
 }
 

@@ -14,7 +14,8 @@ class FileSample;
 struct EditorState;
 
 // The Vorbis comments of an Ogg Vorbis file. Writing rebuilds the file from a backup copy
-// named "<path>.src", which is removed on success and put back on failure.
+// named "<path>.src", which is removed on success and put back on failure. A symbolic link is
+// followed: the file it points to is rebuilt, beside itself, and the link stays.
 class TOggTag : public TAbstractTag {
  public:
   // How the rewritten file's bytes leave the program; tests replace it to make writes fail.

@@ -6,6 +6,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -300,6 +301,41 @@ TEST(OggTagWrite, AnExistingBackupNameStopsTheWriteBeforeAnythingIsTouched) {
   EXPECT_FALSE(tag.WriteTag());
   EXPECT_EQ(ReadBytes(path), bytes);
   EXPECT_EQ(ReadBytes(path + ".src"), "an earlier backup");
+}
+
+// A folder scan lists a symbolic link to a file like the file. Rewriting must change the
+// file it points to, in that file's own folder, and leave the link a link.
+TEST(OggTagWrite, ALinkedFileIsRewrittenWhereItLiesAndTheLinkStays) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  fs::create_directories(dir.file("music"));
+  fs::create_directories(dir.file("list"));
+  const std::string real = dir.file("music/real.ogg");
+  const std::string link = dir.file("list/link.ogg");
+  test::WriteOggVorbis(real, {.comments = {"TITLE=one"}, .samples = 30000});
+  fs::create_symlink("../music/real.ogg", dir.file("list/hop.ogg"));
+  fs::create_symlink("hop.ogg", link);
+
+  TOggTag tag;
+  Read(tag, link);
+  tag.SetField("Title", "two");
+  ASSERT_TRUE(tag.WriteTag());
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::read_symlink(link), "hop.ogg");
+  EXPECT_EQ(ListComments(real), std::vector<std::string>{"TITLE=two"});
+  ExpectReferenceCheckPasses(real);
+
+  // A write that fails puts the file back under its own name, and the links still lead to it.
+  const std::string bytes = ReadBytes(real);
+  TOggTag failing(WriteWithinBudget);
+  Read(failing, link);
+  failing.SetField("Title", "three");
+  g_writeBudget = 100;
+  EXPECT_FALSE(failing.WriteTag());
+  EXPECT_EQ(ReadBytes(link), bytes);
+  ExpectUntouched(real, bytes);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("music")), {}), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.file("list")), {}), 2);
 }
 
 TEST(OggTagWrite, AFileThatIsNoLongerOggIsPutBackAsItIs) {
