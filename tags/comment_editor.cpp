@@ -15,6 +15,7 @@ constexpr const char* kNotVorbis = "Ogg bitstream does not contain vorbis data."
 constexpr const char* kCorruptSecondary = "Corrupt secondary header.";
 constexpr const char* kEofInHeaders = "EOF before end of vorbis headers.";
 constexpr const char* kCorruptData = "Corrupt or missing data, continuing...";
+constexpr const char* kTooLarge = "Vorbis packet too large.";
 constexpr const char* kWriteFailed =
     "Error writing stream to output. Output stream may be corrupted or truncated.";
 
@@ -107,6 +108,10 @@ bool FetchPacket(EditorState& state, ogg_packet& packet, ogg_page& held) {
     }
     if (ogg_page_eos(&page)) state.end_of_input = true;
     ogg_stream_pagein(state.input_stream->get(), &page);
+    if (static_cast<std::size_t>(state.input_stream->get()->body_fill) > kEditorMaxPacketBytes) {
+      state.packet_too_large = true;
+      return false;
+    }
   }
 }
 
@@ -156,6 +161,7 @@ bool WriteFirstStream(EditorState& state, void* output) {
     }
   }
 
+  if (state.packet_too_large) return false;
   out.get()->e_o_s = 1;
   while (ogg_stream_flush(out.get(), &page))
     if (!PutPage(state, output, page)) return false;
@@ -244,11 +250,15 @@ int OpenHeaders(EditorState& state, Pages& pages, bool forWriting) {
 
   // The comment and setup headers; the parser's verdict on them is not needed to copy them.
   int had = 0;
+  std::size_t taken = firstChunk;
   while (had < 2) {
     const int pageResult = pages.PageOut(page);
     if (pageResult < 0) continue;
     if (pageResult == 0) {
-      if (pages.ReadChunk() == 0) return Fail(state, kEofInHeaders);
+      if (taken >= kEditorMaxHeaderBytes) return Fail(state, kTooLarge);
+      const std::size_t more = pages.ReadChunk();
+      if (more == 0) return Fail(state, kEofInHeaders);
+      taken += more;
       continue;
     }
     ogg_stream_pagein(stream, &page);
@@ -315,13 +325,14 @@ int WriteEditor(EditorState& state, void* output) {
   }
   state.end_of_input = false;
   state.extra_page = false;
+  state.packet_too_large = false;
 
   const bool written = WriteFirstStream(state, output) && CopyRest(state, output);
 
   state.main_header = {};
   state.setup_header = {};
   if (written && state.end_of_input) return 0;
-  state.error = kWriteFailed;
+  state.error = state.packet_too_large ? kTooLarge : kWriteFailed;
   return -1;
 }
 
@@ -343,6 +354,7 @@ void ClearEditor(EditorState& state) {
   state.previous_block_size = 0;
   state.extra_page = false;
   state.end_of_input = false;
+  state.packet_too_large = false;
 }
 
 void FreeEditor(std::unique_ptr<EditorState>& state) {

@@ -45,10 +45,19 @@ struct EditorState {
   long previous_block_size = 0;
   bool extra_page = false;
   bool end_of_input = false;
+  // An audio packet of the first stream grew past kEditorMaxPacketBytes.
+  bool packet_too_large = false;
 };
 
 // Input and output move in chunks of this many bytes.
 inline constexpr std::size_t kEditorChunkSize = 4096;
+
+// Limits against damaged or hostile streams, whose packets could otherwise take memory
+// without bound (a chain of continued pages never ends a packet): the three headers must be
+// complete within this much input, and no audio packet may be larger. Real streams stay far
+// below both; larger ones fail with "Vorbis packet too large.".
+inline constexpr std::size_t kEditorMaxHeaderBytes = 16 << 20;
+inline constexpr std::size_t kEditorMaxPacketBytes = 16 << 20;
 
 std::unique_ptr<EditorState> NewEditor();
 

@@ -153,6 +153,49 @@ TEST(CommentEditorOpen, AbsurdDeclaredLengthsInTheCommentHeaderAreNotBelieved) {
   EXPECT_EQ(EditorComments(*state)->comments, 0);
 }
 
+// A comment header of `size` bytes holding one comment "COVER=xxx...".
+std::string CommentHeaderOfSize(std::size_t size) {
+  const std::string vendor = "v";
+  const std::size_t comment = size - (7 + 4 + vendor.size() + 4 + 4 + 1);
+  auto le32 = [](std::size_t n) {
+    std::string s;
+    for (int shift = 0; shift < 32; shift += 8) s += static_cast<char>(n >> shift & 0xFF);
+    return s;
+  };
+  return "\x03vorbis" + le32(vendor.size()) + vendor + le32(1) + le32(comment) + "COVER=" +
+         std::string(comment - 6, 'x') + "\x01";
+}
+
+// A packet is held whole in memory, and a chain of continued pages can make one of any size.
+// Headers as large as a big picture are read; beyond the limit the open fails early.
+TEST(CommentEditorOpen, HeadersBeyondTheLimitAreRefusedWithoutReadingOn) {
+  const std::vector<std::string> packets = Packets(MakeOggVorbis());
+  ASSERT_GE(packets.size(), 3u);
+  const std::string big = test::MakeOggStream({packets[0], CommentHeaderOfSize(4 << 20), packets[2]});
+  MemoryInput input{big};
+  std::unique_ptr<EditorState> state = NewEditor();
+  ASSERT_EQ(OpenError(*state, input), "");
+  ASSERT_EQ(EditorComments(*state)->comments, 1);
+  EXPECT_EQ(EditorComments(*state)->comment_lengths[0], (4 << 20) - 21);
+
+  const std::string huge = test::MakeOggStream(
+      {packets[0], CommentHeaderOfSize(kEditorMaxHeaderBytes + 1000), packets[2]});
+  MemoryInput hugeInput{huge};
+  EXPECT_EQ(OpenError(*state, hugeInput), "Vorbis packet too large.");
+  EXPECT_LE(hugeInput.position, kEditorMaxHeaderBytes + kEditorChunkSize);
+}
+
+TEST(CommentEditorWrite, AnAudioPacketBeyondTheLimitFailsTheWriteEarly) {
+  std::vector<std::string> packets = Packets(MakeOggVorbis());
+  packets.resize(3);
+  packets.push_back(std::string(kEditorMaxPacketBytes + 1, '\0'));
+  MemoryOutput out;
+  std::string error;
+  EXPECT_EQ(Rewrite(test::MakeOggStream(packets), {"TITLE=x"}, out, &error), -1);
+  EXPECT_EQ(error, "Vorbis packet too large.");
+  EXPECT_LT(out.bytes.size(), 65536u) << "nothing after the headers was written";
+}
+
 TEST(CommentEditorWrite, ReplacesTheCommentsAndKeepsEveryOtherPacket) {
   const std::string bytes = MakeOggVorbis({.comments = {"TITLE=old"}, .samples = 30000});
   MemoryOutput out;
