@@ -1,7 +1,5 @@
 #include "ape_format.h"
 
-#include <limits>
-
 namespace marlinote {
 
 namespace {
@@ -49,7 +47,9 @@ std::optional<ApeFooter> ParseApeFooter(std::string_view bytes) {
 
 std::optional<ApeFooter> ParseApeFooterOfFile(std::string_view bytes, std::int64_t fileSize) {
   std::optional<ApeFooter> footer = ParseApeFooter(bytes);
-  if (!footer || footer->tagSize < kApeFooterSize || footer->tagSize > fileSize) return std::nullopt;
+  if (!footer || footer->tagSize < kApeFooterSize || footer->tagSize > fileSize ||
+      footer->tagSize > kApeMaxTagSize)
+    return std::nullopt;
   return footer;
 }
 
@@ -89,7 +89,7 @@ std::string RenderApeItems(const FieldList& fields) {
 
 std::optional<std::string> RenderApeTag(const FieldList& fields) {
   std::string tag = RenderApeItems(fields);
-  if (tag.size() > std::numeric_limits<std::uint32_t>::max() - kApeFooterSize) return std::nullopt;
+  if (tag.size() > kApeMaxTagSize - kApeFooterSize) return std::nullopt;
   const auto tagSize = static_cast<std::uint32_t>(tag.size() + kApeFooterSize);
   return tag + RenderApeFooter(tagSize, static_cast<std::uint32_t>(fields.size()));
 }

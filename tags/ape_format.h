@@ -12,6 +12,10 @@ namespace marlinote {
 
 inline constexpr std::size_t kApeFooterSize = 32;
 inline constexpr std::uint32_t kApeVersion = 1000;
+// A footer that claims a larger tag is taken as no tag: reading it would take memory and
+// time in proportion to a size any file can claim, and no real tag comes near it. Tags this
+// large are not written either, so that every tag written can be read back.
+inline constexpr std::uint32_t kApeMaxTagSize = 16 << 20;
 
 struct ApeFooter {
   std::uint32_t version = 0;
@@ -26,7 +30,7 @@ std::optional<ApeFooter> ParseApeFooter(std::string_view bytes);
 
 // The footer of a file of `fileSize` bytes from its last 32 bytes. A tag size below the
 // footer's own or beyond the file's start counts as no tag: cutting by it would destroy
-// audio data.
+// audio data. So does one beyond kApeMaxTagSize.
 std::optional<ApeFooter> ParseApeFooterOfFile(std::string_view bytes, std::int64_t fileSize);
 
 // A version 1000 footer without a header: flags and reserved bytes zero.
@@ -41,8 +45,8 @@ FieldList ParseApeItems(std::string_view items);
 // zero byte, value and a zero byte.
 std::string RenderApeItems(const FieldList& fields);
 
-// The items of every pair followed by their footer; nothing when the tag would not fit the
-// footer's 32-bit size.
+// The items of every pair followed by their footer; nothing when the tag would be larger
+// than kApeMaxTagSize.
 std::optional<std::string> RenderApeTag(const FieldList& fields);
 
 }  // namespace marlinote

@@ -1,4 +1,9 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 
 #include "tags/ape_format.h"
 #include "tags/ape_tag.h"
@@ -200,6 +205,58 @@ TEST_F(ApeFile, FailedWriteLeavesNoHalfTag) {
   const int wrote = test::RunWithFileSizeLimit(audio.size() + 4096, [&] { return tag.WriteTag(); });
   EXPECT_EQ(wrote, 0);
   EXPECT_EQ(ReadBytes(path), audio);
+}
+
+// A footer can claim a tag of almost 4 GiB, and a file can be that large without taking a
+// disk (holes). Believing it would cost 4 GiB of memory to read; such a tag is no tag, and
+// the file is never cut by it.
+TEST_F(ApeFile, ATagClaimedLargerThanAnyRealOneIsNoTag) {
+  const std::string tail = Item("Title", "x") + Footer(0xFFFFFF00u, 1);
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ASSERT_GE(fd, 0);
+  const off_t holes = 0xFFFFFF00LL - static_cast<off_t>(tail.size());
+  const bool made = ftruncate(fd, holes) == 0 &&
+                    pwrite(fd, tail.data(), tail.size(), holes) == static_cast<ssize_t>(tail.size());
+  close(fd);
+  ASSERT_TRUE(made);
+  const auto start = std::chrono::steady_clock::now();
+  TAPETag tag;
+  EXPECT_EQ(tag.ReadTag(path), -1);
+  tag.SetFilePath(path);
+  EXPECT_FALSE(tag.RemoveTag());
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_size, 0xFFFFFF00LL);
+}
+
+TEST_F(ApeFile, TheLargestTagIsReadAndWrittenAndOneByteMoreIsNeither) {
+  // One item filling a tag of exactly the largest size: 8 + "Title\0" + value + footer.
+  const std::size_t valueSize = kApeMaxTagSize - kApeFooterSize - 8 - 6;
+  const std::string largest = Item("Title", std::string(valueSize, 'v'));
+  WriteBytes(path, audio + largest + Footer(kApeMaxTagSize, 1));
+  TAPETag tag;
+  ASSERT_EQ(tag.ReadTag(path), 0);
+  EXPECT_EQ(tag.GetField("Title").size(), valueSize);
+
+  WriteBytes(path, audio + largest + "v" + Footer(kApeMaxTagSize + 1, 1));
+  TAPETag over;
+  EXPECT_EQ(over.ReadTag(path), -1);
+  // The writer adds a zero byte to every value, so this value is one byte too long for it.
+  EXPECT_FALSE(RenderApeTag({{"Title", std::string(valueSize, 'v')}}));
+  EXPECT_TRUE(RenderApeTag({{"Title", std::string(valueSize - 1, 'v')}}));
+}
+
+// The footer's item count is not believed either: the items are what the tag holds.
+TEST_F(ApeFile, AnItemCountOfBillionsReadsTheItemsThereAre) {
+  std::string items;
+  for (int i = 0; i < 30000; ++i) items += Item("", "");
+  items += Item("Title", "last");
+  WriteBytes(path, audio + items + Footer(static_cast<std::uint32_t>(items.size() + 32), 0xFFFFFFFFu));
+  TAPETag tag;
+  ASSERT_EQ(tag.ReadTag(path), 0);
+  ASSERT_EQ(tag.GetFieldList().size(), 30001u);
+  EXPECT_EQ(tag.GetFieldList().back(), (TagField{"Title", "last"}));
 }
 
 }  // namespace
