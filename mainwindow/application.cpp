@@ -8,6 +8,16 @@
 
 namespace marlinote {
 
+std::string CurrentExceptionText() {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "不明なエラーが発生しました。";
+  }
+}
+
 MarlinoteApplication::MarlinoteApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(kAppTitle);
   setApplicationDisplayName(kAppTitle);
@@ -23,10 +33,8 @@ void MarlinoteApplication::ShowError(const std::string& text) {
 bool MarlinoteApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
-  } catch (const std::exception& e) {
-    ShowError(e.what());
   } catch (...) {
-    ShowError("不明なエラーが発生しました。");
+    ShowError(CurrentExceptionText());
   }
   return false;
 }

@@ -8,6 +8,9 @@ namespace marlinote {
 
 class MessageBoxes;
 
+// The text of the exception being handled (to be called inside a catch block).
+std::string CurrentExceptionText();
+
 // The application object: an exception that reaches the event loop is shown in an error box
 // (the application's title as caption, the stop icon) and the window goes on running.
 class MarlinoteApplication : public QApplication {

@@ -1,5 +1,3 @@
-#include <exception>
-
 #include "mainwindow/application.h"
 #include "mainwindow/main_window.h"
 
@@ -11,10 +9,8 @@ int main(int argc, char** argv) {
     marlinote::TMainWindow window;
     window.show();
     app.exec();
-  } catch (const std::exception& e) {
-    app.ShowError(e.what());
   } catch (...) {
-    app.ShowError("不明なエラーが発生しました。");
+    app.ShowError(marlinote::CurrentExceptionText());
   }
   return 0;
 }

@@ -82,13 +82,14 @@ TMainWindow::TMainWindow(std::unique_ptr<UserInterface> ui,
   TagListView->setContextMenuPolicy(Qt::CustomContextMenu);
   TagListView->viewport()->installEventFilter(this);
   connect(TagListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
-          &TMainWindow::TagListViewColumnClick);
+          [this](int section) { RunGuarded([this, section] { TagListViewColumnClick(section); }); });
   connect(TagListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     PopupMenu_TagListView->popup(TagListView->viewport()->mapToGlobal(pos));
   });
 
   FolderView->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(FolderView, &TFolderView::folderClicked, this, &TMainWindow::FolderViewClick);
+  connect(FolderView, &TFolderView::folderClicked, this,
+          [this] { RunGuarded([this] { FolderViewClick(); }); });
   connect(FolderView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     PopupMenu_FolderView->popup(FolderView->viewport()->mapToGlobal(pos));
   });
@@ -153,7 +154,7 @@ void TMainWindow::ApplyFolderViewWidth() {
 
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == TagListView->viewport() && event->type() == QEvent::MouseButtonDblClick)
-    TagListViewDblClick();
+    RunGuarded([this] { TagListViewDblClick(); });
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -233,6 +234,14 @@ std::vector<int> TMainWindow::ListColumnWidths() const {
     if (state_.settings.ColumnTable[entry].Enabled) widths.push_back(header->sectionSize(section));
   }
   return widths;
+}
+
+void TMainWindow::RunGuarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (...) {
+    ui_->Show(CurrentExceptionText(), kAppTitle.toStdString(), kStyleError);
+  }
 }
 
 CommandContext TMainWindow::Context() {

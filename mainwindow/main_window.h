@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,6 +95,9 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   void ListCurrentFolder(bool recursive);
   void ApplyFolderViewWidth();
   CommandContext Context();
+  // Runs a handler; an exception that leaves it is shown in the error box and the window goes
+  // on, before it could cross the window system's own code.
+  void RunGuarded(const std::function<void()>& handler);
 
   // The window's bounds and the folder tree's width, for the settings.
   int GetMetric(Metric metric) const override;

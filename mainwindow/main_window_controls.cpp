@@ -43,7 +43,8 @@ QAction* TMainWindow::AddAction(QMenu* menu, const char* name, const QString& ca
   action->setObjectName(name);
   SetTag(action, tag);
   if (handler)
-    connect(action, &QAction::triggered, this, [this, action, handler] { (this->*handler)(action); });
+    connect(action, &QAction::triggered, this,
+            [this, action, handler] { RunGuarded([this, action, handler] { (this->*handler)(action); }); });
   menu->addAction(action);
   return action;
 }
@@ -86,7 +87,8 @@ void TMainWindow::BuildToolBars() {
       button->setFixedSize(27, 26);
       button->setAutoRaise(true);
       SetTag(button, info.tag);
-      connect(button, &QToolButton::clicked, this, [this, button] { ToolButtonsClick(button); });
+      connect(button, &QToolButton::clicked, this,
+              [this, button] { RunGuarded([this, button] { ToolButtonsClick(button); }); });
       band->addWidget(button);
     }
     coolBar->addWidget(band);

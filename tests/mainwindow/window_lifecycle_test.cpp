@@ -56,6 +56,15 @@ class ObservingStore : public RegFileStore {
   std::function<void()> onFlush_;
 };
 
+// An object whose own events fail.
+class ThrowingObject : public QObject {
+ public:
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::User) throw std::runtime_error("イベントで失敗しました");
+    return QObject::event(event);
+  }
+};
+
 TEST_F(WindowTest, FirstStartShowsTheDesignDefaultsAndWritesNothing) {
   Start();
   EXPECT_EQ(window->windowTitle(), "Marlinote");
@@ -253,6 +262,14 @@ TEST_F(WindowTest, AnExceptionInAHandlerIsShownInAnErrorBoxAndTheWindowGoesOn) {
   ClickTool("TagViewSetupToolButton");
   EXPECT_TRUE(shownAgain);
   EXPECT_TRUE(window->isVisible());
+
+  // Outside the window's handlers the application catches it, and shows it the same way.
+  ThrowingObject object;
+  QEvent event(QEvent::User);
+  EXPECT_FALSE(QCoreApplication::sendEvent(&object, &event));
+  ASSERT_EQ(ui.boxes.shown.size(), 2u);
+  EXPECT_EQ(ui.boxes.shown[1].text, "イベントで失敗しました");
+  EXPECT_EQ(ui.boxes.shown[1].caption, "Marlinote");
 }
 
 }  // namespace
