@@ -65,7 +65,7 @@ class ThrowingObject : public QObject {
   }
 };
 
-TEST_F(WindowTest, FirstStartShowsTheDesignDefaultsAndWritesNothing) {
+TEST_F(WindowTest, FirstStartShowsTheDefaultsAndWritesNothing) {
   Start();
   EXPECT_EQ(window->windowTitle(), "Marlinote");
   EXPECT_EQ(window->pos(), QPoint(194, 139));
