@@ -19,19 +19,24 @@ std::uint32_t Le32(const unsigned char* p) {
 
 std::size_t OggPageReader::ReadChunk() {
   // What was returned is no longer needed; the rest moves to the front.
-  data_.erase(0, returned_);
-  returned_ = 0;
-  const std::size_t old = data_.size();
-  data_.resize(old + kEditorChunkSize);
-  std::size_t bytes = read_(data_.data() + old, 1, kEditorChunkSize, input_);
+  if (returned_ > 0) {
+    std::memmove(Data(), Data() + returned_, fill_ - returned_);
+    fill_ -= returned_;
+    returned_ = 0;
+  }
+  if (fill_ + kEditorChunkSize > (heap_.empty() ? sizeof held_ : heap_.size())) {
+    if (heap_.empty()) heap_.assign(held_, held_ + fill_);
+    heap_.resize(fill_ + kEditorChunkSize);
+  }
+  std::size_t bytes = read_(Data() + fill_, 1, kEditorChunkSize, input_);
   if (bytes > kEditorChunkSize) bytes = kEditorChunkSize;
-  data_.resize(old + bytes);
+  fill_ += bytes;
   return bytes;
 }
 
 long OggPageReader::PageSeek(ogg_page& page) {
-  auto* start = reinterpret_cast<unsigned char*>(data_.data()) + returned_;
-  const std::size_t bytes = data_.size() - returned_;
+  unsigned char* start = Data() + returned_;
+  const std::size_t bytes = fill_ - returned_;
   if (bytes < kPageHeaderSize) return 0;
 
   bool synced = std::memcmp(start, "OggS", 4) == 0;
