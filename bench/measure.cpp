@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <malloc.h>
+#include <time.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -31,6 +32,15 @@ double TimeSeconds(const std::function<void()>& body) {
   return std::chrono::duration<double>(end - start).count();
 }
 
+double CpuSeconds(const std::function<void()>& body) {
+  timespec start{}, end{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &start);
+  body();
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &end);
+  return static_cast<double>(end.tv_sec - start.tv_sec) +
+         static_cast<double>(end.tv_nsec - start.tv_nsec) / 1e9;
+}
+
 double Median(std::vector<double> values) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
@@ -38,17 +48,21 @@ double Median(std::vector<double> values) {
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-std::vector<std::vector<double>> TimeInRounds(const std::vector<Contender>& contenders, int rounds) {
+std::vector<std::vector<double>> TimeInRounds(const std::vector<Contender>& contenders, int rounds,
+                                              std::vector<std::vector<double>>* cpu) {
   for (const Contender& c : contenders) {
     c.prepare();
     c.body();
   }
   std::vector<std::vector<double>> times(contenders.size());
+  if (cpu) cpu->assign(contenders.size(), {});
   for (int r = 0; r < rounds; ++r)
     for (std::size_t k = 0; k < contenders.size(); ++k) {
       const std::size_t c = (k + static_cast<std::size_t>(r)) % contenders.size();
       contenders[c].prepare();
-      times[c].push_back(TimeSeconds(contenders[c].body));
+      double processor = 0;
+      times[c].push_back(TimeSeconds([&] { processor = CpuSeconds(contenders[c].body); }));
+      if (cpu) (*cpu)[c].push_back(processor);
     }
   return times;
 }

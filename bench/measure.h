@@ -11,6 +11,8 @@ namespace marlinote::bench {
 
 // Seconds taken by `body`, on the monotonic clock.
 double TimeSeconds(const std::function<void()>& body);
+// Seconds of processor time (user and system) that this process spent in `body`.
+double CpuSeconds(const std::function<void()>& body);
 
 // The median of the values (the mean of the middle two for an even count); 0 for none.
 double Median(std::vector<double> values);
@@ -23,8 +25,10 @@ struct Contender {
 
 // Runs each contender once to warm caches, then `rounds` rounds in which every contender
 // runs once, in an order that moves by one each round, so that a slow spell of the machine
-// falls on all of them alike. times[c][r] is contender c's time in round r.
-std::vector<std::vector<double>> TimeInRounds(const std::vector<Contender>& contenders, int rounds);
+// falls on all of them alike. times[c][r] is contender c's time in round r; with `cpu`, the
+// processor time of the same runs goes there, which other processes disturb less.
+std::vector<std::vector<double>> TimeInRounds(const std::vector<Contender>& contenders, int rounds,
+                                              std::vector<std::vector<double>>* cpu = nullptr);
 
 // Per-round ratios a[r] / b[r].
 std::vector<double> Ratios(const std::vector<double>& a, const std::vector<double>& b);
