@@ -1,8 +1,13 @@
 #include "tag_edit.h"
 
+#include <optional>
+
+#include "tags/ape_format.h"
 #include "tags/ape_tag.h"
 #include "tags/id3v1_tag.h"
+#include "tags/id3v1_trailer.h"
 #include "tags/tag_types.h"
+#include "tags/tail_io.h"
 
 namespace marlinote {
 
@@ -13,6 +18,18 @@ namespace {
 bool RemoveCutsFile(const TAbstractTag& tag) {
   const int type = tag.GetTagType();
   return type == kTagApe || type == kTagId3v1;
+}
+
+// Room at the end of the file for the tag that an APE or ID3v1 object writes from its fields.
+// Looked for before an old tag is cut off: a full disk then fails the write while the old
+// tag is still in place, instead of after it is gone with no room to put it back.
+Room RoomForWrite(const TAbstractTag& tag) {
+  std::optional<std::size_t> size = kId3v1Size;
+  if (tag.GetTagType() == kTagApe) {
+    const std::optional<std::string> ape = RenderApeTag(tag.GetFieldList());
+    size = ape ? std::optional<std::size_t>(ape->size()) : std::nullopt;
+  }
+  return size ? RoomAtEnd(tag.GetFilePath(), *size) : Room::kNone;
 }
 
 }  // namespace
@@ -30,6 +47,8 @@ TypeChange ChangeTagType(TAbstractTag& entry, int type) {
   changed->SetFilePath(entry.GetFilePath());
   // Also cuts a tag of the new kind off the end of the file, when there is one.
   changed->CopyFields(entry.GetFieldList());
+  if (RemoveCutsFile(entry) && RoomForWrite(*changed) != Room::kEnough)
+    return {TypeChangeResult::kFailed, nullptr};
   if (!entry.RemoveTag()) return {TypeChangeResult::kFailed, nullptr};
   if (!changed->WriteTag()) {
     if (RemoveCutsFile(entry)) entry.WriteTag();
@@ -47,6 +66,13 @@ TypeChangeResult ChangeTagType(std::unique_ptr<TAbstractTag>& entry, int type) {
 SaveResult SaveFields(TAbstractTag& tag, const FieldList& edits) {
   const FieldList before = tag.GetFieldList();
   for (const TagField& f : edits) tag.SetField(f.key, f.value);
+  if (RemoveCutsFile(tag)) {
+    const Room room = RoomForWrite(tag);
+    if (room != Room::kEnough) {
+      tag.GetFieldList() = before;
+      return room == Room::kNoAccess ? SaveResult::kRemoveFailed : SaveResult::kWriteFailed;
+    }
+  }
   if (!tag.RemoveTag()) {
     // The file kept its old tag; the object says so too, so the list shows what is on disk.
     tag.GetFieldList() = before;

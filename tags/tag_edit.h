@@ -26,8 +26,9 @@ struct TypeChange {
 };
 
 // Gives the entry's file a tag of the new kind carrying the entry's fields: the old tag is
-// cut off and the new one written. When the new tag cannot be written after the old one was
-// cut off, the old tag is written back. The compatibility check is the caller's.
+// cut off and the new one written. An old tag is cut off only when the file has room for the
+// new one; when the new tag still cannot be written after the old one was cut off, the old
+// tag is written back. The compatibility check is the caller's.
 TypeChange ChangeTagType(TAbstractTag& entry, int type);
 
 // The same, replacing the entry in place on success.
@@ -40,9 +41,11 @@ enum class SaveResult {
   // The old tag could not be cut off; nothing was written, the file is unchanged and the
   // object's fields are restored to match it.
   kRemoveFailed,
-  // The new tag could not be written; the old one was put back into the file.
+  // The new tag could not be written: the file had no room for it, which is found before
+  // the old tag is cut off, or its write failed and the old one was put back into the file.
   kWriteFailed,
   // The new tag could not be written and neither could the old one: the file has no tag.
+  // Only when the room found for the new tag was taken in between, by another program.
   kTagLost,
 };
 

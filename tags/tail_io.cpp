@@ -18,6 +18,15 @@ bool CutFileTo(const std::string& path, std::int64_t size) {
   return file && TruncateStream(file.get(), size);
 }
 
+Room RoomAtEnd(const std::string& path, std::size_t bytes) {
+  FileHandle file = OpenFile(path, "r+b");
+  if (!file) return Room::kNoAccess;
+  const std::int64_t size = StreamSize(file.get());
+  file.reset();
+  if (size < 0 || !AppendToFile(path, std::string(bytes, '\0'))) return Room::kNone;
+  return CutFileTo(path, size) ? Room::kEnough : Room::kNone;
+}
+
 bool AppendToFile(const std::string& path, std::string_view bytes) {
   FileHandle file = OpenFile(path, "r+b");
   if (!file) return false;

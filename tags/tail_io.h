@@ -17,4 +17,17 @@ bool AppendToFile(const std::string& path, std::string_view bytes);
 // Opens the file for reading and writing and cuts it to the given size.
 bool CutFileTo(const std::string& path, std::int64_t size);
 
+enum class Room {
+  kEnough,
+  // The file cannot be opened for writing.
+  kNoAccess,
+  // The file cannot grow by that many bytes: a full disk, a file size limit.
+  kNone,
+};
+
+// Whether the file can grow by `bytes`, found by writing them at its end and cutting them
+// off again: the file is as it was whatever the answer. A tag cut off the end to make way
+// for one that fits this room can then always be written.
+Room RoomAtEnd(const std::string& path, std::size_t bytes);
+
 }  // namespace marlinote

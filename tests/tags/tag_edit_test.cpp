@@ -164,16 +164,24 @@ TEST_F(TagEdit, FailedSaveWriteRestoresTheOldTagInFileAndObject) {
   EXPECT_EQ(ReadBytes(path), original);
 }
 
-TEST_F(TagEdit, SaveThatCannotPutTheOldTagBackSaysSo) {
+// A file that cannot even grow back to its own size (a file size limit below it): cutting
+// the old tag off would leave no room to put it back, so nothing is cut.
+TEST_F(TagEdit, NoRoomForTheNewTagLeavesTheOldOneInPlace) {
   const std::string original = audio + RenderId3v1Trailer(kSeven);
   WriteBytes(path, original);
   std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
-  // Not even the old trailer fits any more.
-  const int result = test::RunWithFileSizeLimit(audio.size() + 10, [&] {
-    return static_cast<int>(SaveFields(*tag, {{"Title", "x"}}));
+  const int saved = test::RunWithFileSizeLimit(audio.size() + 10, [&] {
+    const SaveResult result = SaveFields(*tag, {{"Title", "x"}});
+    return static_cast<int>(result) * 2 + (tag->GetFieldList() == kSeven ? 1 : 0);
   });
-  EXPECT_EQ(result, static_cast<int>(SaveResult::kTagLost));
-  EXPECT_EQ(ReadBytes(path), audio);
+  EXPECT_EQ(saved, static_cast<int>(SaveResult::kWriteFailed) * 2 + 1);
+  EXPECT_EQ(ReadBytes(path), original);
+
+  const int changed = test::RunWithFileSizeLimit(audio.size() + 10, [&] {
+    return static_cast<int>(ChangeTagType(tag, kTagApe));
+  });
+  EXPECT_EQ(changed, static_cast<int>(TypeChangeResult::kFailed));
+  EXPECT_EQ(ReadBytes(path), original);
 }
 
 }  // namespace
