@@ -142,6 +142,7 @@ void TTagEditForm::SetText(Field field, const QString& text) {
     default:
       static_cast<QLineEdit*>(RowOf(field).input)->setText(text);
   }
+  presets_[static_cast<std::size_t>(field)] = Text(field);
 }
 
 bool TTagEditForm::IsTicked(Field field) const { return RowOf(field).check->isChecked(); }
@@ -184,7 +185,9 @@ void TTagEditForm::Edit_UpDownClick(UpDown* sender, UpDown::Direction button) {
 void TTagEditForm::Edit_OkBtnClick() {
   for (Field field : kFields) {
     const Row& row = RowOf(field);
-    if (!row.check->isChecked() || ToLocal(Text(field))) continue;
+    const QString text = Text(field);
+    const bool asSet = !text.isEmpty() && text == presets_[static_cast<std::size_t>(field)];
+    if (!row.check->isChecked() || asSet || ToLocal(text)) continue;
     messages_.Show(
         (row.check->text() + QStringLiteral(" に Shift-JIS で表せない文字が含まれています。"))
             .toStdString(),

@@ -40,6 +40,8 @@ class TTagEditForm : public ModalForm {
   // box is never returned.
   QString Text(Field field) const;
   // For Genre: selects the first entry equal to the text, ignoring letter case, or none.
+  // A text left as it was set is taken back unchanged on "書換え実行", even when it shows a
+  // byte that code page 932 does not define: the caller writes the file's own bytes.
   void SetText(Field field, const QString& text);
   bool IsTicked(Field field) const;
   void SetTicked(Field field, bool ticked);
@@ -81,6 +83,8 @@ class TTagEditForm : public ModalForm {
   const Row& RowOf(Field field) const { return rows_[static_cast<int>(field)]; }
 
   MessageBoxes& messages_;
+  // The texts the caller set, which hand the file's own bytes back when left as they are.
+  std::array<QString, 7> presets_;
   const std::array<Row, 7> rows_;
 };
 

@@ -194,7 +194,7 @@ TEST_F(TagEditFormTest, GenreListHoldsTheNamedGenresAndOnlyTheSelectedEntryIsRea
 
 TEST_F(TagEditFormTest, ConfirmRefusesATickedValueThatShiftJisCannotHold) {
   form.SetText(Field::Title, QStringLiteral("曲名"));
-  form.SetText(Field::Comment, QStringLiteral("line\n🎵"));
+  form.Edit_CommentMemo->setPlainText(QStringLiteral("line\n🎵"));
   form.SetTicked(Field::Title, true);
   form.SetTicked(Field::Comment, true);
   QTest::mouseClick(form.Edit_OkBtn, Qt::LeftButton);
@@ -211,6 +211,26 @@ TEST_F(TagEditFormTest, ConfirmRefusesATickedValueThatShiftJisCannotHold) {
   QTest::mouseClick(form.Edit_OkBtn, Qt::LeftButton);
   EXPECT_EQ(form.result(), kResultOk);
   EXPECT_EQ(form.Text(Field::Title), QStringLiteral("曲名"));
+}
+
+TEST_F(TagEditFormTest, APresetValueLeftAsItWasIsTakenEvenWhereItShowsAnUndefinedByte) {
+  // What a tag's bytes that code page 932 does not define look like once pre-filled.
+  const QString shown = QStringLiteral("A\uFFFDB");
+  form.SetText(Field::Artist, shown);
+  form.SetTicked(Field::Artist, true);
+  QTest::mouseClick(form.Edit_OkBtn, Qt::LeftButton);
+  EXPECT_EQ(form.result(), kResultOk);
+  EXPECT_TRUE(messages.shown.empty());
+
+  TTagEditForm edited(nullptr, messages);
+  edited.SetText(Field::Artist, shown);
+  edited.SetTicked(Field::Artist, true);
+  edited.Edit_ArtistEdit->setText(shown + "C");
+  ShowActive(edited);
+  QTest::mouseClick(edited.Edit_OkBtn, Qt::LeftButton);
+  EXPECT_NE(edited.result(), kResultOk);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].text, "Artist に Shift-JIS で表せない文字が含まれています。");
 }
 
 }  // namespace

@@ -337,11 +337,11 @@ TEST_F(TagCommandTest, TextThatShiftJisCannotHoldIsRefusedAndTheBoxesKeepWhatWas
   ListAndSelect({0});
   ui.Next<TTagEditForm>([](TTagEditForm& form) {
     form.SetTicked(Field::Title, true);
-    form.SetText(Field::Title, "한국어");
+    form.Edit_TitleEdit->setText("한국어");
     EXPECT_EQ(Press(form.Edit_OkBtn), 0);
     EXPECT_TRUE(form.isVisible());
 
-    form.SetText(Field::Year, "20x3");
+    form.Edit_YearEdit->setText("20x3");
     QTest::mouseClick(form.Edit_YearUpDown->arrow(UpDown::Direction::Up), Qt::LeftButton);
     EXPECT_EQ(form.Edit_YearEdit->text(), "20x3");
     EXPECT_TRUE(form.IsTicked(Field::Title));
