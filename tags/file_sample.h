@@ -13,7 +13,8 @@ namespace marlinote {
 // reader needs beyond them comes from the same open file.
 class FileSample {
  public:
-  // Enough for the Vorbis headers of most Ogg files, and a read of the first chunk.
+  // The first chunk the Ogg reader takes: an Ogg file's first page must lie in it, and the
+  // Vorbis headers of files with a few comments do too.
   static constexpr std::size_t kHeadSize = 4096;
   // Enough for an ID3v1 trailer and the APE tags that most files carry.
   static constexpr std::size_t kTailSize = 4096;
