@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "dialogs/tag_edit_form.h"
@@ -25,6 +27,7 @@
 #include "tests/support/file_bytes.h"
 #include "tests/support/ogg_maker.h"
 #include "tests/support/size_limit.h"
+#include "tests/support/unprivileged.h"
 
 namespace marlinote {
 namespace {
@@ -314,6 +317,73 @@ TEST_F(TagCommandTest, AWriteThatFailsAfterTheOldTagWasCutOffPutsTheOldTagBack) 
   });
   EXPECT_EQ(saved, 100 + 1 + 10 + 20 * (kTagApe + 1));
   EXPECT_EQ(ReadBytes(Media("a.ape")), ape);
+}
+
+TEST_F(TagCommandTest, AFileMadeReadOnlyInTheMiddleOfThreeGetsOneMessageAndTheOthersAreConverted) {
+  // The commands run in a child to which permissions apply (root ignores them); the files
+  // stay writable for that child except the one another program made read-only.
+  ASSERT_EQ(chmod(media.path().c_str(), 0777), 0);
+  for (const char* name : {"a.ape", "b.ape", "c.ape"}) {
+    test::WriteApeFile(Media(name), {{"Title", name}});
+    ASSERT_EQ(chmod(Media(name).c_str(), 0666), 0);
+  }
+  ListAndSelect({0, 1, 2});
+  ASSERT_EQ(chmod(Media("b.ape").c_str(), 0444), 0);
+  const std::string before = ReadBytes(Media("b.ape"));
+  const int converted = test::RunUnprivileged([&] {
+    Trigger("TagTypeID3v1");
+    const bool othersMarked = MarkOf(0) == kTagId3v1 && MarkOf(1) == kTagApe && MarkOf(2) == kTagId3v1;
+    return Report(ui, "b.ape", window->State().files.Get(1)) + (othersMarked ? 100 : 0);
+  });
+  EXPECT_EQ(converted, 100 + 1 + 10 + 20 * (kTagApe + 1));
+  EXPECT_EQ(ReadBytes(Media("b.ape")), before);
+  for (const char* name : {"a.ape", "c.ape"}) {
+    EXPECT_EQ(KindOf(Media(name)), kTagId3v1) << name;
+    EXPECT_EQ(CreateTagForFile(Media(name))->GetField("Title"), name);
+  }
+}
+
+TEST_F(TagCommandTest, AnOggFileWithoutRoomForItsBackupIsReportedAndTheOtherKindsAreSaved) {
+  test::WriteApeFile(Media("a.ape"), {{"Title", "old"}});
+  test::WriteId3v1File(Media("b.mp3"), {{"Title", "old"}});
+  test::WriteOggFile(Media("c.ogg"), {"TITLE=old"});
+  for (const char* name : {"a.ape", "b.mp3", "c.ogg"}) ASSERT_EQ(chmod(Media(name).c_str(), 0666), 0);
+  const std::string ogg = ReadBytes(Media("c.ogg"));
+  ListAndSelect({0, 1, 2});
+  const auto saveTitle = [this](const char* title) {
+    ui.Next<TTagEditForm>([title](TTagEditForm& form) {
+      form.SetTicked(Field::Title, true);
+      form.SetText(Field::Title, title);
+      return Press(form.Edit_OkBtn);
+    });
+    ClickTool("TagEditToolButton");
+  };
+
+  // A folder without write permission: the APE and ID3v1 tags are rewritten inside their
+  // files, the Ogg file needs a backup name beside it.
+  ASSERT_EQ(chmod(media.path().c_str(), 0555), 0);
+  const int saved = test::RunUnprivileged([&] {
+    saveTitle("new");
+    const bool rows = ColumnTexts(0) == QStringList{"new", "new", "old"};
+    return Report(ui, "c.ogg", window->State().files.Get(2)) + (rows ? 100 : 0);
+  });
+  ASSERT_EQ(chmod(media.path().c_str(), 0777), 0);
+  EXPECT_EQ(saved, 100 + 1 + 10 + 20 * (kTagOgg + 1));
+  EXPECT_EQ(FieldsOf(Media("a.ape")), (FieldList{{"Title", "new"}}));
+  EXPECT_EQ(CreateTagForFile(Media("b.mp3"))->GetField("Title"), "new");
+  EXPECT_EQ(ReadBytes(Media("c.ogg")), ogg);
+  EXPECT_EQ(std::distance(fs::directory_iterator(media.path()), fs::directory_iterator()), 3);
+
+  // The backup name taken by an earlier backup: neither file is touched.
+  test::WriteBytes(Media("c.ogg.src"), "an earlier backup");
+  ClickFolder(media.path() + "/");
+  SelectRows({0, 1, 2});
+  saveTitle("newer");
+  EXPECT_EQ(ui.boxes.texts(), std::vector<std::string>{AccessText("c.ogg")});
+  EXPECT_EQ(CreateTagForFile(Media("b.mp3"))->GetField("Title"), "newer");
+  EXPECT_EQ(ReadBytes(Media("c.ogg")), ogg);
+  EXPECT_EQ(ReadBytes(Media("c.ogg.src")), "an earlier backup");
+  EXPECT_EQ(ColumnTexts(0), (QStringList{"newer", "newer", "old", ""}));
 }
 
 TEST_F(TagCommandTest, ASaveThatCannotCutTheOldTagOffSaysSoAndTheRowKeepsWhatTheFileHolds) {
