@@ -3,13 +3,11 @@
 #include <fcntl.h>
 #include <iconv.h>
 #include <spawn.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <stdexcept>
 
 #include "bench/corpus_formats.h"
@@ -206,25 +204,6 @@ CorpusStats MakeCorpus(const std::string& folder, const std::string& mpeg,
     stats.bytes += odd.bytes;
   }
   return stats;
-}
-
-ScratchFolder::ScratchFolder(const std::string& prefix) {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "-XXXXXX";
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ec;
-  for (auto it = std::filesystem::recursive_directory_iterator(
-           path_, std::filesystem::directory_options::skip_permission_denied, ec);
-       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-    if (!it->is_symlink(ec))
-      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::add, ec);
-  }
-  std::filesystem::remove_all(path_, ec);
 }
 
 }  // namespace marlinote::bench

@@ -44,21 +44,6 @@ CorpusStats MakeCorpus(const std::string& folder, const std::string& mpeg,
 // Creates or replaces the file with exactly these bytes; throws std::runtime_error.
 void WriteFile(const std::string& path, const std::string& bytes);
 
-// A fresh folder under $TMPDIR (or /tmp), removed with everything in it at the end of scope.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::string& prefix = "marlinote-bench");
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
 // UTF-8 text in code page 932 (the program's tag text), for values written into ID3v1 and
 // APE tags.
 std::string ToCp932(const std::string& utf8);

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "bench/corpus.h"
+#include "tests/support/temp_dir.h"
 #include "bench/measure.h"
 #include "catalogue/filter_list.h"
 #include "catalogue/folder_scan.h"
@@ -27,7 +28,7 @@ std::size_t TagTextBytes(const TAbstractTag& tag) {
 }
 
 void Measure(std::size_t count) {
-  ScratchFolder scratch;
+  const test::TempDir scratch("marlinote-bench");
   const std::string folder = scratch.file("corpus");
   mkdir(folder.c_str(), 0755);
   const CorpusStats stats = MakeCorpus(folder, MakeMpegStream(scratch.path()), {.count = count});

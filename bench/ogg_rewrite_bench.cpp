@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/corpus.h"
+#include "tests/support/temp_dir.h"
 #include "bench/measure.h"
 #include "tags/ogg_tag.h"
 
@@ -116,7 +117,7 @@ int Run(std::vector<std::string> args) {
 }
 
 void Measure(int rounds, std::size_t megabytes) {
-  ScratchFolder scratch;
+  const test::TempDir scratch("marlinote-bench");
   const std::string original = scratch.file("original.ogg");
   const std::string ours = scratch.file("ours.ogg");
   const std::string theirs = scratch.file("theirs.ogg");

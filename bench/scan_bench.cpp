@@ -14,6 +14,7 @@
 #include <string>
 
 #include "bench/corpus.h"
+#include "tests/support/temp_dir.h"
 #include "bench/measure.h"
 #include "catalogue/filter_list.h"
 #include "catalogue/folder_scan.h"
@@ -101,7 +102,7 @@ bool SameEntries(const TTagList& a, const TTagList& b) {
 }
 
 void Measure(std::size_t count, int rounds) {
-  ScratchFolder scratch;
+  const test::TempDir scratch("marlinote-bench");
   const std::string folder = scratch.file("corpus");
   mkdir(folder.c_str(), 0755);
   const CorpusStats stats = MakeCorpus(folder, MakeMpegStream(scratch.path()), {.count = count});

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "bench/corpus.h"
+#include "tests/support/temp_dir.h"
 #include "bench/measure.h"
 #include "catalogue/folder_scan.h"
 #include "foldertree/folder_view.h"
@@ -83,7 +84,7 @@ std::string Ms(const std::vector<double>& seconds) {
 }
 
 void Measure(std::size_t count, int rounds) {
-  ScratchFolder scratch;
+  const test::TempDir scratch("marlinote-bench");
   const std::string media = scratch.file("media");
   const std::string folder = media + "/corpus";
   const std::string home = scratch.file("home");

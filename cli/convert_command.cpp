@@ -1,7 +1,8 @@
 #include "convert_command.h"
 
+#include "cli/command.h"
+#include "cli/each_file.h"
 #include "cli/options.h"
-#include "cli/output_text.h"
 #include "tags/tag_edit.h"
 #include "tags/tag_probe.h"
 #include "tags/tag_types.h"
@@ -67,38 +68,25 @@ int ConvertCommand::execute(const std::vector<std::string>& args, std::ostream& 
     return kExitUsage;
   }
 
-  int status = kExitDone;
-  for (const std::string& path : parsed->files) {
-    const auto fail = [&](std::string_view problem) {
-      err << path << ": " << problem << '\n';
-      status = kExitFailed;
-    };
-    if (const auto reason = UnreadableReason(path)) {
-      fail(*reason);
-      continue;
-    }
+  return ForEachFile(parsed->files, err, [&](const std::string& path) -> FileOutcome {
     if (parsed->Has("--check")) {
-      if (const auto refusal = CheckRefusal(path, *type, parsed->Has("--yes"))) {
-        fail(*refusal);
-        continue;
-      }
+      if (auto refusal = CheckRefusal(path, *type, parsed->Has("--yes"))) return refusal;
     }
     std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
     const std::string from = TagTypeName(tag->GetTagType());
     switch (ChangeTagType(tag, *type)) {
       case TypeChangeResult::kChanged:
         out << path << ": " << from << " -> " << TagTypeName(*type) << '\n';
-        break;
+        return std::nullopt;
       case TypeChangeResult::kNothingToDo:
         out << path << ": already " << from << '\n';
-        break;
+        return std::nullopt;
       case TypeChangeResult::kFailed:
-        fail("the tag could not be changed (is the file writable, or was it changed by another "
-             "program?); the file keeps its old tag");
         break;
     }
-  }
-  return status;
+    return "the tag could not be changed (is the file writable, or was it changed by another "
+           "program?); the file keeps its old tag";
+  });
 }
 
 }  // namespace marlinote::cli

@@ -1,12 +1,7 @@
 #include "output_text.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
-#include "platform/file_handle.h"
 #include "tags/text_conversion.h"
 
 namespace marlinote::cli {
@@ -48,60 +43,60 @@ std::size_t SequenceLength(std::string_view s, std::size_t i) {
   return length;
 }
 
+// Appends `utf8` with each byte that begins no well-formed sequence as U+FFFD. Each ASCII
+// character goes to `escape(c, out)` first, which appends an escape and returns true, or
+// returns false to keep the character as it is.
+template <typename Escape>
+void AppendRepaired(std::string_view utf8, Escape escape, std::string& out) {
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t length = SequenceLength(utf8, i);
+    if (length == 0) {
+      out += kReplacement;
+      ++i;
+      continue;
+    }
+    if (length > 1 || !escape(static_cast<unsigned char>(utf8[i]), out))
+      out.append(utf8.substr(i, length));
+    i += length;
+  }
+}
+
+// The escapes that a backslash, a line break and a tab take in both kinds of output.
+const char* CommonEscape(unsigned char c) {
+  switch (c) {
+    case '\\': return "\\\\";
+    case '\n': return "\\n";
+    case '\r': return "\\r";
+    case '\t': return "\\t";
+    default: return nullptr;
+  }
+}
+
 }  // namespace
 
 std::string DisplayText(std::string_view local) { return DisplayUtf8(LocalToUtf8(local)); }
 
 std::string DisplayUtf8(std::string_view utf8) {
   std::string out;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const std::size_t length = SequenceLength(utf8, i);
-    if (length == 0) {
-      out += kReplacement;
-      ++i;
-      continue;
-    }
-    const char c = utf8[i];
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '\\') out += "\\\\";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\t') out += "\\t";
-    else if (u < 0x20 || u == 0x7F) out += HexEscape("\\x", u, 2);
-    else out.append(utf8.substr(i, length));
-    i += length;
-  }
+  AppendRepaired(utf8, [](unsigned char c, std::string& to) {
+    if (const char* common = CommonEscape(c)) to += common;
+    else if (c < 0x20 || c == 0x7F) to += HexEscape("\\x", c, 2);
+    else return false;
+    return true;
+  }, out);
   return out;
 }
 
 std::string JsonString(std::string_view utf8) {
   std::string out = "\"";
-  for (std::size_t i = 0; i < utf8.size();) {
-    const std::size_t length = SequenceLength(utf8, i);
-    if (length == 0) {
-      out += kReplacement;
-      ++i;
-      continue;
-    }
-    const char c = utf8[i];
-    if (c == '"') out += "\\\"";
-    else if (c == '\\') out += "\\\\";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else if (c == '\t') out += "\\t";
-    else if (static_cast<unsigned char>(c) < 0x20) out += HexEscape("\\u", static_cast<unsigned char>(c), 4);
-    else out.append(utf8.substr(i, length));
-    i += length;
-  }
+  AppendRepaired(utf8, [](unsigned char c, std::string& to) {
+    if (const char* common = CommonEscape(c)) to += common;
+    else if (c == '"') to += "\\\"";
+    else if (c < 0x20) to += HexEscape("\\u", c, 4);
+    else return false;
+    return true;
+  }, out);
   return out + "\"";
-}
-
-std::optional<std::string> UnreadableReason(const std::string& path) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return std::strerror(errno);
-  if (S_ISDIR(st.st_mode)) return "is a folder";
-  if (!OpenFile(path, "rb")) return std::string("cannot be opened: ") + std::strerror(errno);
-  return std::nullopt;
 }
 
 }  // namespace marlinote::cli

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,9 +16,5 @@ std::string DisplayUtf8(std::string_view utf8);
 
 // A JSON string literal, quotes included. Bytes that are not valid UTF-8 become U+FFFD.
 std::string JsonString(std::string_view utf8);
-
-// Why the file cannot be read as a tagged file (missing, a folder, no permission); nothing
-// when it can.
-std::optional<std::string> UnreadableReason(const std::string& path);
 
 }  // namespace marlinote::cli

@@ -4,8 +4,9 @@
 #include <iterator>
 #include <utility>
 
+#include "cli/command.h"
+#include "cli/each_file.h"
 #include "cli/options.h"
-#include "cli/output_text.h"
 #include "tags/tag_edit.h"
 #include "tags/tag_probe.h"
 #include "tags/tag_types.h"
@@ -100,36 +101,19 @@ int SetCommand::execute(const std::vector<std::string>& args, std::ostream& out,
     edits.push_back({key, *local});
   }
 
-  int status = kExitDone;
-  for (const std::string& path : parsed->files) {
-    const auto fail = [&](std::string_view problem) {
-      err << path << ": " << problem << '\n';
-      status = kExitFailed;
-    };
-    if (const auto reason = UnreadableReason(path)) {
-      fail(*reason);
-      continue;
-    }
+  return ForEachFile(parsed->files, err, [&](const std::string& path) -> FileOutcome {
     std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
     if (tag->GetTagType() == kTagNone) {
-      if (!kind) {
-        fail("has no known tag; give --kind ape or --kind id3v1 to give it one");
-        continue;
-      }
-      if (ChangeTagType(tag, *kind) != TypeChangeResult::kChanged) {
-        fail("could not be given " + TagTypeName(*kind) + " (is the file writable?)");
-        continue;
-      }
+      if (!kind) return "has no known tag; give --kind ape or --kind id3v1 to give it one";
+      if (ChangeTagType(tag, *kind) != TypeChangeResult::kChanged)
+        return "could not be given " + TagTypeName(*kind) + " (is the file writable?)";
     }
     if (!edits.empty()) {
-      if (const char* problem = SaveProblem(SaveFields(*tag, edits))) {
-        fail(problem);
-        continue;
-      }
+      if (const char* problem = SaveProblem(SaveFields(*tag, edits))) return problem;
     }
     out << path << ": written (" << TagTypeName(tag->GetTagType()) << ")\n";
-  }
-  return status;
+    return std::nullopt;
+  });
 }
 
 }  // namespace marlinote::cli

@@ -1,5 +1,7 @@
 #include "show_command.h"
 
+#include "cli/command.h"
+#include "cli/each_file.h"
 #include "cli/options.h"
 #include "cli/output_text.h"
 #include "tags/tag_probe.h"
@@ -63,15 +65,9 @@ int ShowCommand::execute(const std::vector<std::string>& args, std::ostream& out
     return kExitUsage;
   }
   const bool json = parsed->Has("--json");
-  int status = kExitDone;
   bool first = true;
   if (json) out << "[\n";
-  for (const std::string& path : parsed->files) {
-    if (const auto reason = UnreadableReason(path)) {
-      err << path << ": " << *reason << '\n';
-      status = kExitFailed;
-      continue;
-    }
+  const int status = ForEachFile(parsed->files, err, [&](const std::string& path) -> FileOutcome {
     const auto tag = CreateTagForFile(path);
     if (json) {
       out << (first ? "" : ",\n");
@@ -81,7 +77,8 @@ int ShowCommand::execute(const std::vector<std::string>& args, std::ostream& out
       PrintText(*tag, path, out);
     }
     first = false;
-  }
+    return std::nullopt;
+  });
   if (json) out << (first ? "]\n" : "\n]\n");
   return status;
 }

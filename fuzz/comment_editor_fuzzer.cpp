@@ -3,47 +3,27 @@
 // must come to the same result, error or vendor and comments. A stream that opened is
 // written with its comments plus one more, and what is written opens again with the same
 // vendor and exactly those comments. A write that stops short must fail.
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fuzz/memory_file.h"
 #include "tags/comment_editor.h"
+#include "tests/support/memory_stream.h"
 
 namespace {
 
 using marlinote::fuzz::Check;
+using marlinote::test::MemoryInput;
+using marlinote::test::MemoryOutput;
+using marlinote::test::ReadMemory;
+using marlinote::test::WriteMemory;
 namespace m = marlinote;
 
-struct MemoryInput {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::size_t position = 0;
-};
-
-struct MemoryOutput {
-  std::string bytes;
-  std::size_t limit = std::numeric_limits<std::size_t>::max();
-};
-
-std::size_t ReadMemory(void* buffer, std::size_t size, std::size_t count, void* handle) {
-  auto* in = static_cast<MemoryInput*>(handle);
-  const std::size_t n = std::min(size * count, in->size - in->position);
-  if (n > 0) std::memcpy(buffer, in->data + in->position, n);
-  in->position += n;
-  return n / size;
-}
-
-std::size_t WriteMemory(const void* buffer, std::size_t size, std::size_t count, void* handle) {
-  auto* out = static_cast<MemoryOutput*>(handle);
-  const std::size_t room = out->limit - std::min(out->limit, out->bytes.size());
-  const std::size_t n = std::min(size * count, room);
-  out->bytes.append(static_cast<const char*>(buffer), n);
-  return n / size;
+std::string_view Bytes(const std::uint8_t* data, std::size_t size) {
+  return {reinterpret_cast<const char*>(data), size};
 }
 
 std::vector<std::string> CommentsOf(const vorbis_comment& block) {
@@ -57,7 +37,7 @@ std::vector<std::string> CommentsOf(const vorbis_comment& block) {
 // WriteEditor, or 1 when the input did not open.
 int Rewrite(const std::uint8_t* data, std::size_t size, const std::vector<std::string>& comments,
             MemoryOutput& out, std::string* vendor) {
-  MemoryInput input{data, size};
+  MemoryInput input{Bytes(data, size)};
   std::unique_ptr<m::EditorState> state = m::NewEditor();
   if (m::OpenEditor(*state, &input, ReadMemory, WriteMemory) != 0) {
     Check(m::EditorComments(*state) == nullptr && *m::EditorError(*state) != '\0');
@@ -78,8 +58,8 @@ int Rewrite(const std::uint8_t* data, std::size_t size, const std::vector<std::s
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::string> comments;
   {
-    MemoryInput input{data, size};
-    MemoryInput again{data, size};
+    MemoryInput input{Bytes(data, size)};
+    MemoryInput again{Bytes(data, size)};
     std::unique_ptr<m::EditorState> state = m::NewEditor();
     std::unique_ptr<m::EditorState> reading = m::NewEditor();
     const int opened = m::OpenEditor(*state, &input, ReadMemory, WriteMemory);
@@ -98,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string vendor;
   if (Rewrite(data, size, comments, out, &vendor) != 0) return 0;
 
-  MemoryInput written{reinterpret_cast<const std::uint8_t*>(out.bytes.data()), out.bytes.size()};
+  MemoryInput written{out.bytes};
   std::unique_ptr<m::EditorState> again = m::NewEditor();
   Check(m::OpenEditor(*again, &written, ReadMemory, WriteMemory) == 0);
   Check(again->vendor == vendor);

@@ -119,7 +119,7 @@ std::vector<TOggTag::ReadComment> TOggTag::CommentsAsRead() const {
     pos += length;
     // A comment without "=" goes back with an empty key, like any pair of an empty key.
     comments.push_back({PairOf(raw), raw.find('=') == std::string_view::npos
-                                         ? "=" + std::string(raw)
+                                         ? std::string("=").append(raw)
                                          : std::string(raw)});
   }
   return comments;

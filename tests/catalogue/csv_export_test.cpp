@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 
 #include "tests/support/file_bytes.h"
+#include "tests/support/shell.h"
 #include "tests/support/size_limit.h"
 #include "tests/support/temp_dir.h"
 
@@ -72,13 +72,10 @@ TEST(Csv, ValuesWithQuotesCommasAndLineBreaksReadBackWithPythonsCsvModule) {
              "import csv, json, sys\n"
              "with open(sys.argv[1], newline='', encoding='cp932') as f:\n"
              "    print(json.dumps(list(csv.reader(f))))\n");
-  const std::string command = "python3 " + dir.file("read.py") + " " + csv;
-  std::unique_ptr<FILE, int (*)(FILE*)> python(popen(command.c_str(), "r"), pclose);
-  ASSERT_TRUE(python);
-  std::string out;
-  char buffer[256];
-  for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, python.get())) > 0;) out.append(buffer, got);
-  EXPECT_EQ(out,
+  const test::Shell python =
+      test::RunShell(std::string(test::kPython) + " " + dir.file("read.py") + " " + csv);
+  EXPECT_EQ(python.status, 0);
+  EXPECT_EQ(python.out,
             "[[\"Title\", \"FileName\", \"Comment\"], "
             "[\"He said \\\"hi\\\", twice\", \"a,b.mp3\", \"line 1\\r\\nline 2\\n\\\"end\\\"\"], "
             "[\"\\u66f2\", \"c.mp3\", \"\"]]\n");

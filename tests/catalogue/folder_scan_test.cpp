@@ -1,15 +1,12 @@
 #include "catalogue/folder_scan.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <optional>
 
 #include "catalogue/sort_files.h"
@@ -19,6 +16,7 @@
 #include "tests/support/file_bytes.h"
 #include "tests/support/ogg_maker.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unprivileged.h"
 
 namespace marlinote {
 namespace {
@@ -104,36 +102,11 @@ TEST_F(FolderScanTest, AFolderThatCannotBeReadAddsNothingAndIsReported) {
   EXPECT_EQ(list_.Count(), 0);
 }
 
-// Runs `body` in a child process that has given up root's right to read every folder and
-// returns what it printed, or nothing when the child could not run as that user.
-std::optional<std::string> RunWithoutRoot(const std::function<std::string()>& body) {
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return std::nullopt;
-  const pid_t child = fork();
-  if (child == 0) {
-    close(pipeFds[0]);
-    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-      _exit(1);
-    const std::string out = body();
-    const bool written = write(pipeFds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size());
-    _exit(written ? 0 : 1);
-  }
-  close(pipeFds[1]);
-  std::string out;
-  char buffer[256];
-  for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<std::size_t>(got));
-  close(pipeFds[0]);
-  int status = 0;
-  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    return std::nullopt;
-  return out;
-}
-
 TEST_F(FolderScanTest, AFolderWithoutReadPermissionIsSkippedInTheSubtree) {
   fs::permissions(dir_.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                    fs::perms::others_read | fs::perms::others_exec);
   fs::permissions(dir_.file("sub/deeper"), fs::perms::none);
-  const std::optional<std::string> out = RunWithoutRoot([&] {
+  const std::optional<std::string> out = test::RunUnprivilegedForText([&] {
     if (access(dir_.path().c_str(), R_OK | X_OK) != 0) return std::string("no access");
     TTagList list;
     const ScanResult result = ScanSubtree(dir_.path(), Mp3Only(), list);

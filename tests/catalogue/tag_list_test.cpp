@@ -44,7 +44,7 @@ TEST(TTagList, SortComparesEntriesAtTheirIndicesBeforeTheSort) {
   const std::vector<int> keys = {3, 1, 4, 1, 5, 9, 2, 6};
   for (int key : keys) {
     auto tag = std::make_unique<TAbstractTag>();
-    tag->SetFilePath("/" + std::to_string(key));
+    tag->SetFilePath(std::string("/").append(std::to_string(key)));
     list.Add(std::move(tag));
   }
   list.Sort([&](int a, int b) { return keys[static_cast<std::size_t>(a)] - keys[static_cast<std::size_t>(b)]; });

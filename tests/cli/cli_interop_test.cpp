@@ -2,47 +2,25 @@
 // vorbiscomment (vorbis-tools) for Ogg Vorbis, the Python library mutagen for ID3v1 and APE.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <cstdlib>
 
 #include "tests/cli/cli_runner.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/ogg_maker.h"
+#include "tests/support/shell.h"
 #include "tests/support/temp_dir.h"
 
 namespace marlinote {
 namespace {
 
 using test::AudioBytes;
+using test::HasMutagen;
+using test::kPython;
+using test::RunShell;
 using test::RunCliWith;
+using test::Shell;
 using test::TempDir;
 using test::WriteBytes;
-
-// Debian's own interpreter, where python3-mutagen installs, whatever else is on PATH.
-constexpr const char* kPython = "/usr/bin/python3";
-
-struct Shell {
-  int status = -1;
-  std::string out;
-};
-
-Shell RunShell(const std::string& command) {
-  Shell result;
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  char buffer[4096];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, got);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
-bool HasMutagen() {
-  return RunShell(std::string(kPython) + " -c 'import mutagen' 2>/dev/null").status == 0;
-}
 
 // Runs a Python script with the file as its argument; the script prints what it found.
 Shell RunPython(const TempDir& dir, const std::string& script, const std::string& file) {

@@ -1,17 +1,13 @@
 // marlinote-cli list on real folders, with the filter file in the current folder and the
 // settings file under a temporary XDG_CONFIG_HOME; its CSV export of tags that other
 // programs wrote (vorbiscomment, the Python library mutagen).
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <utility>
 
@@ -20,23 +16,29 @@
 #include "tags/tag_probe.h"
 #include "tags/id3v1_trailer.h"
 #include "tests/cli/cli_runner.h"
+#include "tests/cli/cp932_texts.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/ogg_maker.h"
+#include "tests/support/shell.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unprivileged.h"
 
 namespace marlinote {
 namespace {
 
 namespace fs = std::filesystem;
 using test::AudioBytes;
+using test::HasMutagen;
+using test::kHyou;
+using test::kPython;
+using test::kSakura;
 using test::ReadBytes;
 using test::RunCliWith;
+using test::RunShell;
 using test::TempDir;
 using test::WriteBytes;
 
 // 桜の季節 and 表 in code page 932.
-const std::string kSakura = "\x8D\xF7\x82\xCC\x8B\x47\x90\xDF";
-const std::string kHyou = "\x95\x5C";
 
 // A filter file: "MLFF", the count, then 40-byte entries of a flag and a text.
 std::string FilterFile(const std::vector<std::pair<std::string, bool>>& entries) {
@@ -256,39 +258,13 @@ TEST_F(CliList, AFolderThatCannotBeReadIsNamedAndNothingIsWritten) {
   EXPECT_EQ(ReadBytes(csv), "kept");
 }
 
-// Runs `body` in a child process that has given up root's right to read every folder and
-// returns what it gave back, or nothing when the child could not run as that user.
-std::optional<std::string> RunWithoutRoot(const std::function<std::string()>& body) {
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return std::nullopt;
-  const pid_t child = fork();
-  if (child == 0) {
-    close(pipeFds[0]);
-    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-      _exit(1);
-    const std::string out = body();
-    _exit(write(pipeFds[1], out.data(), out.size()) == static_cast<ssize_t>(out.size()) ? 0 : 1);
-  }
-  close(pipeFds[1]);
-  std::string out;
-  char buffer[256];
-  for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-    out.append(buffer, static_cast<std::size_t>(got));
-  close(pipeFds[0]);
-  int status = 0;
-  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-      WEXITSTATUS(status) != 0)
-    return std::nullopt;
-  return out;
-}
-
 TEST_F(CliList, ASubfolderWithoutReadPermissionIsNamedAndTheRestListed) {
   MakeFiles({"a.mp3", "open/b.mp3", "closed/c.mp3"});
   for (const std::string& folder : {dir.path(), dir.file("open"), dir.file("closed")})
     fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                 fs::perms::others_read | fs::perms::others_exec);
   fs::permissions(dir.file("closed"), fs::perms::none);
-  const std::optional<std::string> result = RunWithoutRoot([&] {
+  const std::optional<std::string> result = test::RunUnprivilegedForText([&] {
     if (access(dir.path().c_str(), R_OK | X_OK) != 0) return std::string("no access");
     const auto run = RunCliWith({"list", "--recursive", dir.path()});
     std::string text = std::to_string(run.status) + "|" + run.err;
@@ -302,30 +278,15 @@ TEST_F(CliList, ASubfolderWithoutReadPermissionIsNamedAndTheRestListed) {
             "1|" + dir.file("closed") + ": cannot be read: Permission denied\na.mp3;b.mp3;");
 }
 
-// The standard output of a shell command, and whether it ended with status 0.
-std::pair<bool, std::string> RunShell(const std::string& command) {
-  std::string out;
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return {false, out};
-  char buffer[4096];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    out.append(buffer, got);
-  const int status = pclose(pipe);
-  return {WIFEXITED(status) && WEXITSTATUS(status) == 0, out};
-}
-
-// Debian's own interpreter, where python3-mutagen installs, whatever else is on PATH.
-constexpr const char* kPython = "/usr/bin/python3";
-
 TEST_F(CliList, CsvOfTagsWrittenByOtherProgramsIsTheWindowsExport) {
-  if (!RunShell(std::string(kPython) + " -c 'import mutagen' 2>/dev/null").first)
+  if (!HasMutagen())
     GTEST_SKIP() << "python3-mutagen is not installed";
   const std::string ogg = dir.file("1.ogg");
   test::WriteOggVorbis(ogg);
   const auto vorbis = RunShell("vorbiscomment -w -t 'TITLE=桜の季節' -t 'ARTIST=山田花子' "
                                "-t 'ALBUM=表' -t 'COMMENT=say \"hi\", ok' -t 'DATE=2001' "
                                "-t 'TRACKNUMBER=3' -t 'GENRE=Anime' '" + ogg + "' 2>&1");
-  ASSERT_TRUE(vorbis.first) << vorbis.second;
+  ASSERT_EQ(vorbis.status, 0) << vorbis.out;
   const std::string ape = dir.file("2.ape");
   const std::string mp3 = dir.file("3 夜.mp3");
   WriteBytes(ape, AudioBytes(800));
@@ -351,7 +312,7 @@ with open(sys.argv[2], 'ab') as f:
     f.write(MakeID3v1(frames))
 )");
   const auto python = RunShell(std::string(kPython) + " write.py '" + ape + "' '" + mp3 + "' 2>&1");
-  ASSERT_TRUE(python.first) << python.second;
+  ASSERT_EQ(python.status, 0) << python.out;
   // A character that code page 932 cannot hold becomes one space in the file name.
   MakeFiles({"4 😀.wav"});
 
@@ -375,8 +336,8 @@ with open(sys.argv[2], 'ab') as f:
   EXPECT_EQ(run.out, expected);
   const auto program =
       RunShell(std::string(MARLINOTE_CLI_PROGRAM) + " list --csv - '" + dir.path() + "'");
-  EXPECT_TRUE(program.first);
-  EXPECT_EQ(program.second, expected);
+  EXPECT_EQ(program.status, 0);
+  EXPECT_EQ(program.out, expected);
 }
 
 TEST_F(CliList, UsageErrors) {

@@ -3,6 +3,7 @@
 #include "tags/ape_format.h"
 #include "tags/id3v1_trailer.h"
 #include "tests/cli/cli_runner.h"
+#include "tests/cli/cp932_texts.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/size_limit.h"
 #include "tests/support/temp_dir.h"
@@ -11,12 +12,11 @@ namespace marlinote {
 namespace {
 
 using test::AudioBytes;
+using test::kSakura;
 using test::ReadBytes;
 using test::RunCliWith;
 using test::TempDir;
 using test::WriteBytes;
-
-const std::string kSakura = "\x8D\xF7\x82\xCC\x8B\x47\x90\xDF";  // 桜の季節
 
 class CliSet : public ::testing::Test {
  protected:

@@ -6,6 +6,7 @@
 #include "tags/ape_format.h"
 #include "tags/id3v1_trailer.h"
 #include "tests/cli/cli_runner.h"
+#include "tests/cli/cp932_texts.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir.h"
 
@@ -13,13 +14,11 @@ namespace marlinote {
 namespace {
 
 using test::AudioBytes;
+using test::kHyou;
+using test::kSakura;
 using test::RunCliWith;
 using test::TempDir;
 using test::WriteBytes;
-
-// 桜の季節 and 表 (whose second byte is a backslash) in code page 932.
-const std::string kSakura = "\x8D\xF7\x82\xCC\x8B\x47\x90\xDF";
-const std::string kHyou = "\x95\x5C";
 
 TEST(CliOutputText, DisplayTextIsOneLineOfUtf8) {
   EXPECT_EQ(cli::DisplayText(kSakura), "桜の季節");

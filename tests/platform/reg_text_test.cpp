@@ -125,7 +125,7 @@ TEST(RegText, TheLargestTextsAreReadInLittleTime) {
   std::size_t values = 0;
   std::size_t keys = 0;
   while (longKey.size() < RegFileStore::kMaxFileSize - 40)
-    longKey += "\"" + std::to_string(values++) + "\"=dword:00000001\n";
+    longKey.append("\"").append(std::to_string(values++)).append("\"=dword:00000001\n");
   while (manyKeys.size() < RegFileStore::kMaxFileSize - 80)
     manyKeys += "[HKEY_CURRENT_USER\\Software\\K" + std::to_string(keys++) + "]\n\"V\"=\"x\"\n";
 

@@ -8,9 +8,9 @@
 
 namespace marlinote::test {
 
-TempDir::TempDir() {
+TempDir::TempDir(const std::string& prefix) {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/marlinote-test-XXXXXX";
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "-XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   if (!mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");

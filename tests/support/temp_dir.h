@@ -7,7 +7,8 @@ namespace marlinote::test {
 // A fresh folder under $TMPDIR (or /tmp), removed with everything in it at the end of scope.
 class TempDir {
  public:
-  TempDir();
+  // The folder's name begins with `prefix`.
+  explicit TempDir(const std::string& prefix = "marlinote-test");
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

@@ -1,45 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <limits>
 #include <string>
 #include <vector>
 
 #include "tags/comment_editor.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/memory_stream.h"
 #include "tests/support/ogg_maker.h"
 
 namespace marlinote {
 namespace {
 
 using test::MakeOggVorbis;
+using test::MemoryInput;
+using test::MemoryOutput;
 using test::OggVorbisOptions;
-
-struct MemoryInput {
-  std::string bytes;
-  std::size_t position = 0;
-};
-
-struct MemoryOutput {
-  std::string bytes;
-  std::size_t limit = std::numeric_limits<std::size_t>::max();  // then writes stop short
-};
-
-std::size_t ReadMemory(void* buffer, std::size_t size, std::size_t count, void* handle) {
-  auto* in = static_cast<MemoryInput*>(handle);
-  const std::size_t n = std::min(size * count, in->bytes.size() - in->position);
-  std::memcpy(buffer, in->bytes.data() + in->position, n);
-  in->position += n;
-  return n / size;
-}
-
-std::size_t WriteMemory(const void* buffer, std::size_t size, std::size_t count, void* handle) {
-  auto* out = static_cast<MemoryOutput*>(handle);
-  const std::size_t room = out->limit - std::min(out->limit, out->bytes.size());
-  const std::size_t n = std::min(size * count, room);
-  out->bytes.append(static_cast<const char*>(buffer), n);
-  return n / size;
-}
+using test::ReadMemory;
+using test::WriteMemory;
 
 // Opens the editor on the bytes; the error text, empty on success.
 std::string OpenError(EditorState& state, MemoryInput& input) {

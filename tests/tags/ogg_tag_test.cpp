@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <vorbis/vorbisfile.h>
 
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include "tags/tag_types.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/ogg_maker.h"
+#include "tests/support/shell.h"
 #include "tests/support/size_limit.h"
 #include "tests/support/temp_dir.h"
 
@@ -29,40 +29,26 @@ using test::WriteBytes;
 
 const std::string kEmoji = "\xF0\x9F\x98\x80";
 
-struct CommandResult {
-  int status = -1;
-  std::string output;
-};
-
-CommandResult Run(const std::string& command) {
-  CommandResult result;
-  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return result;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    result.output.append(buffer, n);
-  const int status = pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
+// A reference tool's run, its diagnostics included in the output.
+test::Shell Run(const std::string& command) { return test::RunShell(command + " 2>&1"); }
 
 // The comments as the reference tool lists them, one per line, in UTF-8.
 std::vector<std::string> ListComments(const std::string& path) {
-  const CommandResult listed = Run("vorbiscomment -l -R '" + path + "'");
-  EXPECT_EQ(listed.status, 0) << listed.output;
+  const test::Shell listed = Run("vorbiscomment -l -R '" + path + "'");
+  EXPECT_EQ(listed.status, 0) << listed.out;
   std::vector<std::string> lines;
   std::size_t start = 0;
-  for (std::size_t end; (end = listed.output.find('\n', start)) != std::string::npos;
+  for (std::size_t end; (end = listed.out.find('\n', start)) != std::string::npos;
        start = end + 1)
-    lines.push_back(listed.output.substr(start, end - start));
+    lines.push_back(listed.out.substr(start, end - start));
   return lines;
 }
 
 void ExpectReferenceCheckPasses(const std::string& path) {
-  const CommandResult info = Run("ogginfo '" + path + "'");
-  EXPECT_EQ(info.status, 0) << info.output;
+  const test::Shell info = Run("ogginfo '" + path + "'");
+  EXPECT_EQ(info.status, 0) << info.out;
   for (const char* word : {"WARNING", "Warning", "warning", "ERROR", "Error", "error"})
-    EXPECT_EQ(info.output.find(word), std::string::npos) << info.output;
+    EXPECT_EQ(info.out.find(word), std::string::npos) << info.out;
 }
 
 // Reads the file into a fresh tag; fails the test when it cannot.

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace marlinote::cli {
+
+// What a command did to one file: nothing when it was done, else the problem, which is
+// reported as the file's one line on standard error.
+using FileOutcome = std::optional<std::string>;
+
+// Runs `work` on every file in turn, going on after a failure. A file that cannot be read as a
+// tagged file (missing, a folder, no permission) fails without reaching `work`. Returns
+// kExitDone when every file was done, kExitFailed otherwise.
+int ForEachFile(const std::vector<std::string>& files, std::ostream& err,
+                const std::function<FileOutcome(const std::string& path)>& work);
+
+}  // namespace marlinote::cli
