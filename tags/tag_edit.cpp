@@ -45,8 +45,15 @@ TypeChange ChangeTagType(TAbstractTag& entry, int type) {
   std::unique_ptr<TAbstractTag> changed = MakeTag(type);
   if (!changed) return {};
   changed->SetFilePath(entry.GetFilePath());
-  // Also cuts a tag of the new kind off the end of the file, when there is one.
-  changed->CopyFields(entry.GetFieldList());
+  if (RemoveCutsFile(entry)) {
+    // The end of the file is the entry's own tag. A tag of the new kind seen there is bytes
+    // of it (an APE value holding "TAG" 128 bytes before the end): cutting that would
+    // destroy the entry's tag, so the fields are only copied.
+    changed->GetFieldList() = entry.GetFieldList();
+  } else {
+    // Behind an Ogg stream or untagged data, a tag of the new kind is cut off first.
+    changed->CopyFields(entry.GetFieldList());
+  }
   if (RemoveCutsFile(entry) && RoomForWrite(*changed) != Room::kEnough)
     return {TypeChangeResult::kFailed, nullptr};
   if (!entry.RemoveTag()) return {TypeChangeResult::kFailed, nullptr};

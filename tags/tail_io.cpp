@@ -1,11 +1,26 @@
 #include "tail_io.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 
 #include "platform/file_handle.h"
 #include "platform/file_ops.h"
 
 namespace marlinote {
+
+namespace {
+
+// Opens the file for reading and writing and cuts it to the given size.
+bool CutFileTo(const std::string& path, std::int64_t size) {
+  FileHandle file = OpenFile(path, "r+b");
+  return file && TruncateStream(file.get(), size);
+}
+
+}  // namespace
 
 bool ReadBytesAt(std::FILE* file, std::int64_t offset, std::size_t count, std::string& out) {
   if (offset < 0 || fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0) return false;
@@ -13,18 +28,26 @@ bool ReadBytesAt(std::FILE* file, std::int64_t offset, std::size_t count, std::s
   return std::fread(out.data(), 1, count, file) == count;
 }
 
-bool CutFileTo(const std::string& path, std::int64_t size) {
-  FileHandle file = OpenFile(path, "r+b");
-  return file && TruncateStream(file.get(), size);
-}
-
 Room RoomAtEnd(const std::string& path, std::size_t bytes) {
+  // One open file for the size, the trial write and the cut: nothing can come between them.
+  // Its stdio buffer is never used, so closing it writes nothing again.
   FileHandle file = OpenFile(path, "r+b");
   if (!file) return Room::kNoAccess;
-  const std::int64_t size = StreamSize(file.get());
-  file.reset();
-  if (size < 0 || !AppendToFile(path, std::string(bytes, '\0'))) return Room::kNone;
-  return CutFileTo(path, size) ? Room::kEnough : Room::kNone;
+  const int fd = fileno(file.get());
+  struct stat st {};
+  if (fstat(fd, &st) != 0) return Room::kNone;
+  static const char kZeros[64 * 1024] = {};
+  bool enough = true;
+  for (std::size_t done = 0; enough && done < bytes;) {
+    const std::size_t chunk = std::min(bytes - done, sizeof kZeros);
+    const ssize_t n = pwrite(fd, kZeros, chunk, st.st_size + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    enough = n > 0;
+    if (enough) done += static_cast<std::size_t>(n);
+  }
+  if (ftruncate(fd, st.st_size) != 0) enough = false;
+  if (std::fclose(file.release()) != 0) enough = false;
+  return enough ? Room::kEnough : Room::kNone;
 }
 
 bool AppendToFile(const std::string& path, std::string_view bytes) {

@@ -14,9 +14,6 @@ bool ReadBytesAt(std::FILE* file, std::int64_t offset, std::size_t count, std::s
 // flush or close), the file is cut back to its former size, so no half tag stays behind.
 bool AppendToFile(const std::string& path, std::string_view bytes);
 
-// Opens the file for reading and writing and cuts it to the given size.
-bool CutFileTo(const std::string& path, std::int64_t size);
-
 enum class Room {
   kEnough,
   // The file cannot be opened for writing.

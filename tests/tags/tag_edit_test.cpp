@@ -65,6 +65,21 @@ TEST_F(TagEdit, ApeKeysBeyondTheSevenAreDroppedOnlyByTheTrailer) {
   EXPECT_EQ(entry->GetFieldList(), fields);
 }
 
+TEST_F(TagEdit, AnApeTagWhoseBytesLookLikeATrailerIsReplacedWhole) {
+  // The comment's value and the zero byte behind it end the tag's items: "TAG" stands 128
+  // bytes before the file's end, where a trailer would begin.
+  std::string comment(150, 'c');
+  comment.replace(comment.size() + 1 - (kId3v1Size - kApeFooterSize), 3, "TAG");
+  const FieldList fields = {{"Title", "t"}, {"Comment", comment}};
+  const std::string original = audio + ApeTag(fields);
+  WriteBytes(path, original);
+  ASSERT_EQ(original.substr(original.size() - kId3v1Size, 3), "TAG");
+  std::unique_ptr<TAbstractTag> entry = CreateTagForFile(path);
+  ASSERT_EQ(entry->GetTagType(), kTagApe);
+  ASSERT_EQ(ChangeTagType(entry, kTagId3v1), TypeChangeResult::kChanged);
+  EXPECT_EQ(ReadBytes(path), audio + RenderId3v1Trailer(fields));
+}
+
 TEST_F(TagEdit, SameKindOrUnbuildableKindChangesNothing) {
   const std::string original = audio + RenderId3v1Trailer(kSeven);
   WriteBytes(path, original);
