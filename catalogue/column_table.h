@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace marlinote {
 
@@ -33,5 +34,12 @@ using ColumnArray = std::array<ColumnEntry, kColumnCount>;
 // Every entry enabled, 100 pixels wide, named "Title", "FileName", "Airtist" (so spelled),
 // "Album", "Comment", "Year", "Genre" and "Track".
 ColumnArray DefaultColumnTable();
+
+// The key of the tag field a column shows; null for FileName, which shows the file's name.
+const char* ColumnFieldKey(int column);
+
+// The columns the list shows, and the cells of each CSV line: the Title first whatever its
+// switch says, then the enabled columns FileName to Track in table order.
+std::vector<int> ShownColumns(const ColumnArray& columns);
 
 }  // namespace marlinote

@@ -2,19 +2,15 @@
 
 #include <string_view>
 
-#include "tags/tag_field.h"
 #include "tags/text_conversion.h"
 
 namespace marlinote {
 
 namespace {
 
-// Header words and field keys of columns 1 to 7; FileName has no key.
+// The header word of each column, whatever its caption in the list.
 constexpr const char* kHeaderWords[kColumnCount] = {
     "Title", "FileName", "Artist", "Album", "Comment", "Year", "Genre", "Track"};
-constexpr const char* kKeys[kColumnCount] = {
-    field::kTitle, nullptr, field::kArtist, field::kAlbum, field::kComment,
-    field::kYear,  field::kGenre, field::kTrack};
 
 void AppendCell(std::string& line, std::string_view value, bool first) {
   if (!first) line += ',';
@@ -29,19 +25,18 @@ void AppendCell(std::string& line, std::string_view value, bool first) {
 }  // namespace
 
 std::string BuildCsv(const TTagList& list, const ColumnArray& columns) {
+  // The Title is always the first cell.
+  const std::vector<int> shown = ShownColumns(columns);
   std::string out;
-  AppendCell(out, kHeaderWords[kColumnTitle], true);
-  for (int c = kColumnFileName; c < kColumnCount; ++c)
-    if (columns[c].Enabled) AppendCell(out, kHeaderWords[c], false);
+  for (const int c : shown) AppendCell(out, kHeaderWords[c], c == kColumnTitle);
   out += "\r\n";
 
   for (int i = 0; i < list.Count(); ++i) {
     const TAbstractTag& tag = list.Get(i);
-    AppendCell(out, tag.GetField(field::kTitle), true);
-    for (int c = kColumnFileName; c < kColumnCount; ++c) {
-      if (!columns[c].Enabled) continue;
-      AppendCell(out, c == kColumnFileName ? Utf8ToLocal(tag.GetFileName()) : tag.GetField(kKeys[c]),
-                 false);
+    for (const int c : shown) {
+      AppendCell(out,
+                 c == kColumnFileName ? Utf8ToLocal(tag.GetFileName()) : tag.GetField(ColumnFieldKey(c)),
+                 c == kColumnTitle);
     }
     out += "\r\n";
   }

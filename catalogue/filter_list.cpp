@@ -15,22 +15,15 @@ constexpr char kMagic[4] = {'M', 'L', 'F', 'F'};
 constexpr std::string_view kEveryFile = ".*";
 constexpr const char* kWriteFailedText = "回復不能なエラー\nフィルタリスト保存不可。";
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 // Lowers A to Z in code page 932 text, leaving both bytes of a double-byte character.
 void LowerLocal(std::string& text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    if (IsLeadByte(c))
+    if (IsCp932LeadByte(c))
       ++i;
     else if (c >= 'A' && c <= 'Z')
       text[i] = static_cast<char>(c - 'A' + 'a');
   }
-}
-
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 }  // namespace
@@ -91,16 +84,10 @@ bool FilterList::MatchesFilter(std::string_view name) const {
   if (matchesEverything_) return true;
   const auto dot = name.rfind('.');
   const std::string_view utf8 = dot == std::string_view::npos ? std::string_view() : name.substr(dot);
-  std::string extension;
-  if (IsAscii(utf8)) {
-    extension = utf8;
-  } else if (auto local = Utf8ToLocalExact(utf8)) {
-    extension = std::move(*local);
-  } else {
-    return false;  // No entry can hold it.
-  }
-  LowerLocal(extension);
-  return std::find(enabledExtensions_.begin(), enabledExtensions_.end(), extension) !=
+  std::optional<std::string> extension = Utf8ToLocalExact(utf8);
+  if (!extension) return false;  // No entry can hold it.
+  LowerLocal(*extension);
+  return std::find(enabledExtensions_.begin(), enabledExtensions_.end(), *extension) !=
          enabledExtensions_.end();
 }
 

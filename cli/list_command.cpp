@@ -18,7 +18,6 @@
 #include "cli/options.h"
 #include "cli/output_text.h"
 #include "platform/reg_file_store.h"
-#include "tags/tag_field.h"
 #include "tags/tag_types.h"
 
 namespace marlinote::cli {
@@ -36,23 +35,10 @@ constexpr std::pair<const char*, int> kSortNames[] = {
     {"ext-desc", kSortExtendDescend},
 };
 
-// Field keys of the columns; FileName has none.
-constexpr const char* kColumnKeys[kColumnCount] = {
-    field::kTitle,   nullptr,      field::kArtist, field::kAlbum,
-    field::kComment, field::kYear, field::kGenre,  field::kTrack};
-
 std::optional<int> ParseSortOrder(const std::string& text) {
   for (const auto& [name, order] : kSortNames)
     if (text == name) return order;
   return std::nullopt;
-}
-
-// The Title, then the enabled columns 1 to 7, as the window's list shows them.
-std::vector<int> ShownColumns(const ColumnArray& columns) {
-  std::vector<int> shown = {kColumnTitle};
-  for (int c = kColumnFileName; c < kColumnCount; ++c)
-    if (columns[c].Enabled) shown.push_back(c);
-  return shown;
 }
 
 // One line per file, cells separated by tabs; the escapes of DisplayText keep every cell
@@ -65,7 +51,7 @@ void PrintTable(const TTagList& list, const ColumnArray& columns, std::ostream& 
     const TAbstractTag& tag = list.Get(i);
     for (const int c : shown) {
       out << (c == kColumnFileName ? DisplayUtf8(tag.GetFileName())
-                                   : DisplayText(tag.GetField(kColumnKeys[c])))
+                                   : DisplayText(tag.GetField(ColumnFieldKey(c))))
           << '\t';
     }
     out << TagTypeName(tag.GetTagType()) << '\n';

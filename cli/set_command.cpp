@@ -108,9 +108,7 @@ int SetCommand::execute(const std::vector<std::string>& args, std::ostream& out,
       if (ChangeTagType(tag, *kind) != TypeChangeResult::kChanged)
         return "could not be given " + TagTypeName(*kind) + " (is the file writable?)";
     }
-    if (!edits.empty()) {
-      if (const char* problem = SaveProblem(SaveFields(*tag, edits))) return problem;
-    }
+    if (const char* problem = SaveProblem(SaveFields(*tag, edits))) return problem;
     out << path << ": written (" << TagTypeName(tag->GetTagType()) << ")\n";
     return std::nullopt;
   });

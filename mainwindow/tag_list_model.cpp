@@ -4,26 +4,8 @@
 
 #include "dialogs/local_text.h"
 #include "mainwindow/images.h"
-#include "tags/tag_field.h"
 
 namespace marlinote {
-
-namespace {
-
-const char* FieldKeyOf(int entry) {
-  switch (entry) {
-    case kColumnTitle: return field::kTitle;
-    case kColumnArtist: return field::kArtist;
-    case kColumnAlbum: return field::kAlbum;
-    case kColumnComment: return field::kComment;
-    case kColumnYear: return field::kYear;
-    case kColumnGenre: return field::kGenre;
-    case kColumnTrack: return field::kTrack;
-    default: return nullptr;
-  }
-}
-
-}  // namespace
 
 TagListModel::TagListModel(const TTagList& files, const ColumnArray& columns, QObject* parent)
     : QAbstractTableModel(parent), files_(files), columns_(columns) {
@@ -41,7 +23,7 @@ int TagListModel::columnCount(const QModelIndex& parent) const {
 
 QString TagListModel::CellText(const TAbstractTag& tag, int entry) const {
   if (entry == kColumnFileName) return QFile::decodeName(tag.GetFileName().c_str());
-  return FromLocal(tag.GetField(FieldKeyOf(entry)));
+  return FromLocal(tag.GetField(ColumnFieldKey(entry)));
 }
 
 QVariant TagListModel::data(const QModelIndex& index, int role) const {
@@ -65,11 +47,7 @@ QVariant TagListModel::headerData(int section, Qt::Orientation orientation, int 
 
 void TagListModel::BuildColumns() {
   beginResetModel();
-  // The Title leads every row whatever its stored switch says; the other columns are the
-  // enabled entries in table order.
-  entries_.assign(1, kColumnTitle);
-  for (int entry = kColumnFileName; entry < kColumnCount; ++entry)
-    if (columns_[static_cast<std::size_t>(entry)].Enabled) entries_.push_back(entry);
+  entries_ = ShownColumns(columns_);
   endResetModel();
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "tags/genre_table.h"
+#include "tags/text_conversion.h"
 
 namespace marlinote {
 
@@ -34,8 +35,6 @@ std::string ReadText(std::string_view slot) {
   while (!slot.empty() && IsBlank(slot.back())) slot.remove_suffix(1);
   return std::string(slot);
 }
-
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 const std::string* FirstValue(const FieldList& fields, std::string_view key) {
   for (const TagField& f : fields)
@@ -69,7 +68,7 @@ std::string FitToSlot(std::string_view value, std::size_t width) {
     // Only a walk from the start tells lead bytes from trail bytes.
     std::size_t i = 0;
     while (i < width) {
-      if (IsLeadByte(static_cast<unsigned char>(value[i]))) {
+      if (IsCp932LeadByte(static_cast<unsigned char>(value[i]))) {
         if (i == width - 1) slot[i] = ' ';
         i += 2;
       } else {

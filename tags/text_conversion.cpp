@@ -51,8 +51,6 @@ struct Cp932Tables {
   std::array<std::uint16_t, 0x10000> pair;
 };
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
 std::unique_ptr<Cp932Tables> BuildTables() {
@@ -87,7 +85,7 @@ std::unique_ptr<Cp932Tables> BuildTables() {
     if (decoder.Convert(in, 1, out, sizeof out) == 2) tables->single[b] = unit();
   }
   for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-    if (!IsLeadByte(static_cast<unsigned char>(lead))) continue;
+    if (!IsCp932LeadByte(static_cast<unsigned char>(lead))) continue;
     for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
       const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
       if (decoder.Convert(in, 2, out, sizeof out) == 2) tables->pair[lead << 8 | trail] = unit();
@@ -182,7 +180,7 @@ std::string LocalToUtf8(std::string_view local) {
   const std::size_t n = local.size();
   for (std::size_t i = 0; i < n;) {
     const auto b = static_cast<unsigned char>(local[i]);
-    if (IsLeadByte(b)) {
+    if (IsCp932LeadByte(b)) {
       const auto trail = i + 1 < n ? static_cast<unsigned char>(local[i + 1]) : 0;
       if (i + 1 < n && IsTrailByte(trail)) {
         const std::uint16_t unit = tables.pair[b << 8 | trail];
@@ -202,6 +200,7 @@ std::string LocalToUtf8(std::string_view local) {
 }
 
 std::optional<std::string> Utf8ToLocalExact(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::string(utf8);
   const Cp932Tables& tables = Tables();
   std::string out;
   out.reserve(utf8.size());

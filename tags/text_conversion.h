@@ -11,6 +11,9 @@ namespace marlinote {
 // reads past the end of its text.
 std::string Utf8ToLocal(std::string_view utf8);
 
+// Whether a code page 932 byte begins a two-byte character.
+inline bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
 // Code page 932 to UTF-8. A byte that is not valid code page 932 becomes U+FFFD.
 std::string LocalToUtf8(std::string_view local);
 

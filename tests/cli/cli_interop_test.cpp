@@ -2,8 +2,6 @@
 // vorbiscomment (vorbis-tools) for Ogg Vorbis, the Python library mutagen for ID3v1 and APE.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "tests/cli/cli_runner.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/ogg_maker.h"

@@ -38,8 +38,6 @@ using test::RunShell;
 using test::TempDir;
 using test::WriteBytes;
 
-// 桜の季節 and 表 in code page 932.
-
 // A filter file: "MLFF", the count, then 40-byte entries of a flag and a text.
 std::string FilterFile(const std::vector<std::pair<std::string, bool>>& entries) {
   std::string bytes = "MLFF";

@@ -19,7 +19,9 @@ Shell RunShell(const std::string& command) {
 }
 
 bool HasMutagen() {
-  return RunShell(std::string(kPython) + " -c 'import mutagen' 2>/dev/null").status == 0;
+  static const bool found =
+      RunShell(std::string(kPython) + " -c 'import mutagen' 2>/dev/null").status == 0;
+  return found;
 }
 
 }  // namespace marlinote::test
