@@ -140,7 +140,9 @@ std::string Utf8ToLocal(std::string_view utf8) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
     std::size_t length = 1;
     std::uint32_t unit = lead;
-    if (lead >= 0x80) {
+    // A continuation byte standing alone, or a byte that begins nothing, is no character.
+    bool invalid = (lead >= 0x80 && lead < 0xC0) || lead >= 0xF8;
+    if (lead >= 0xC0 && !invalid) {
       if ((lead & 0xE0) == 0xC0) {
         length = 2;
         unit = lead & 0x1F;
@@ -157,9 +159,11 @@ std::string Utf8ToLocal(std::string_view utf8) {
     i += k;
     const bool wasFirst = first;
     first = false;
-    // A sequence cut short (by the end or by a byte that cannot continue it) and a character
-    // beyond 16 bits each stand as one space.
-    if (k < length || length == 4) {
+    // Overlong forms would smuggle in ASCII, a zero byte among them.
+    invalid = invalid || (length == 2 && unit < 0x80) || (length == 3 && unit < 0x800);
+    // A sequence cut short (by the end or by a byte that cannot continue it), a character
+    // beyond 16 bits and bytes that are no UTF-8 each stand as one space.
+    if (invalid || k < length || length == 4) {
       out.push_back(' ');
       continue;
     }

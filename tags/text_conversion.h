@@ -6,9 +6,9 @@
 
 namespace marlinote {
 
-// UTF-8 to code page 932. A character that code page 932 cannot hold, a cut sequence and a
-// four-byte sequence each become one space; a leading byte-order mark is dropped. Never
-// reads past the end of its text.
+// UTF-8 to code page 932. A character that code page 932 cannot hold, a cut sequence, a
+// four-byte sequence, an overlong form and a byte that begins no sequence each become one
+// space; a leading byte-order mark is dropped. Never reads past the end of its text.
 std::string Utf8ToLocal(std::string_view utf8);
 
 // Whether a code page 932 byte begins a two-byte character.

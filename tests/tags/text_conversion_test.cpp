@@ -73,6 +73,15 @@ TEST(Utf8ToLocal, CutSequencesBecomeOneSpaceWithoutReadingPastTheEnd) {
             " A");
 }
 
+TEST(Utf8ToLocal, BytesThatAreNoUtf8BecomeSpacesAndNeverAZeroByte) {
+  EXPECT_EQ(Utf8ToLocal("a\xC0\x80" "b"), "a b");         // an overlong zero byte
+  EXPECT_EQ(Utf8ToLocal("\xC1\x81"), " ");                // an overlong "A"
+  EXPECT_EQ(Utf8ToLocal("\xE0\x81\x81"), " ");            // three bytes for "A"
+  EXPECT_EQ(Utf8ToLocal("\x80\x80\x80"), "   ");          // continuation bytes alone
+  EXPECT_EQ(Utf8ToLocal("x\xFF\xFE"), "x  ");             // bytes that begin nothing
+  EXPECT_EQ(Utf8ToLocal("\xC3\xA9\x80"), Utf8ToLocal("\xC3\xA9") + " ");
+}
+
 TEST(LocalToUtf8, InvalidBytesBecomeReplacementCharacters) {
   EXPECT_EQ(LocalToUtf8(kKatakanaALocal + "\xB1"), kKatakanaA + "\xEF\xBD\xB1");
   EXPECT_EQ(LocalToUtf8("\x80"), kReplacement);
