@@ -9,16 +9,12 @@
 #include <memory>
 
 #include "catalogue/sort_files.h"
+#include "platform/file_handle.h"
 #include "tags/tag_probe.h"
 
 namespace marlinote {
 
 namespace {
-
-struct DirCloser {
-  void operator()(DIR* dir) const noexcept { closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 unsigned char TypeOf(mode_t mode) {
   if (S_ISREG(mode)) return DT_REG;

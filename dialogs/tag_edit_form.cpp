@@ -14,6 +14,7 @@
 #include "dialogs/local_text.h"
 #include "platform/message_box.h"
 #include "tags/genre_table.h"
+#include "tags/tag_field.h"
 
 namespace marlinote {
 
@@ -45,8 +46,9 @@ std::optional<std::int32_t> ParseDecimal(const QString& text) {
 }  // namespace
 
 const char* TTagEditForm::FieldKey(Field field) {
-  static constexpr const char* kKeys[] = {"Title", "Artist", "Album", "Comment",
-                                          "Year",  "Genre",  "Track"};
+  static constexpr const char* kKeys[] = {field::kTitle, field::kArtist, field::kAlbum,
+                                          field::kComment, field::kYear, field::kGenre,
+                                          field::kTrack};
   return kKeys[static_cast<int>(field)];
 }
 

@@ -18,7 +18,6 @@ class UpDown : public QWidget {
 
   UpDown(int minimum, int maximum, int position, QWidget* parent);
 
-  int position() const { return position_; }
   QToolButton* arrow(Direction direction) const;
 
  signals:

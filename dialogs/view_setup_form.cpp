@@ -35,15 +35,17 @@ TViewSetupForm::TViewSetupForm(QWidget* owner)
                                     QStringLiteral("タグ情報表示領域の設定"))),
       GreadEnabledCheck(Place<QCheckBox>(TagViewGroup, "GreadEnabledCheck", {8, 16, 201, 17},
                                          QStringLiteral("網線(グリッド)を表示する"))) {
-  for (QCheckBox* column :
-       {FileNameCheck, AirtistCheck, AlbumCheck, CommentCheck, YearCheck, GenreCheck, TrackCheck})
-    column->setChecked(true);
+  for (QCheckBox* column : ColumnChecks()) column->setChecked(true);
   CloseOn(Ok_Button, kResultOk);
   CloseOn(CancelButton, kResultCancel);
   // Track comes before Genre on the keyboard although Genre stands above it.
   SetTabOrder({FileNameCheck, AirtistCheck, AlbumCheck, CommentCheck, YearCheck, TrackCheck,
                GenreCheck, Ok_Button, CancelButton, DataTypeCheckBox, GreadEnabledCheck});
   FileNameCheck->setFocus();
+}
+
+std::array<QCheckBox*, 7> TViewSetupForm::ColumnChecks() const {
+  return {FileNameCheck, AirtistCheck, AlbumCheck, CommentCheck, YearCheck, GenreCheck, TrackCheck};
 }
 
 }  // namespace marlinote

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "dialogs/modal_form.h"
 
 class QCheckBox;
@@ -16,6 +18,9 @@ class TViewSetupForm : public ModalForm {
 
  public:
   explicit TViewSetupForm(QWidget* owner);
+
+  // The column boxes in table order, FileName to Track.
+  std::array<QCheckBox*, 7> ColumnChecks() const;
 
   QGroupBox* const ListViewSetupGroup;
   QCheckBox* const FileNameCheck;

@@ -43,7 +43,6 @@ TFolderView::TFolderView(QWidget* parent, std::unique_ptr<FolderNamespace> folde
   connect(this, &QTreeWidget::itemExpanded, this, &TFolderView::onItemExpanded);
   connect(this, &QTreeWidget::itemClicked, this, [this] { emit folderClicked(); });
   rebuild();
-  building_ = false;
 }
 
 TFolderView::~TFolderView() = default;
@@ -59,14 +58,12 @@ std::string TFolderView::directory() const {
 
 void TFolderView::setRoot(const std::string& path) {
   root_ = folder_path::withoutTrailingSlash(path);
-  building_ = true;
   rebuild();
-  building_ = false;
 }
 
 void TFolderView::rebuild() {
-  if (!building_) return;
   BusyCursor busy;
+  building_ = true;
   clear();
   folderIcon_ = folders_->icon(FolderIcon::Folder);
   if (root_.empty()) {
@@ -92,6 +89,7 @@ void TFolderView::rebuild() {
     addTopLevelItem(top);
     createChildNodes(top, ChildOrder::Listed);
   }
+  building_ = false;
 }
 
 bool TFolderView::isMyComputer(const QTreeWidgetItem* node) const {

@@ -69,7 +69,7 @@ class TFolderView : public QTreeWidget {
   void onItemExpanded(QTreeWidgetItem* node);
 
   std::unique_ptr<FolderNamespace> folders_;
-  bool building_ = true;  // expansion is refused while the tree is (re)built
+  bool building_ = false;  // expansion is refused while the tree is (re)built
   std::string root_;
   QIcon folderIcon_;
 };

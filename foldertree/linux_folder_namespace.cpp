@@ -14,6 +14,9 @@
 #include <memory>
 #include <string_view>
 
+#include "foldertree/folder_path.h"
+#include "platform/file_handle.h"
+
 namespace marlinote {
 namespace {
 
@@ -31,11 +34,6 @@ bool isFolder(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
-
-struct DirCloser {
-  void operator()(DIR* dir) const { ::closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 // Whether an entry of `dir` is a folder; the entry type saves a stat for everything but
 // links and file systems that do not report types.
@@ -55,8 +53,8 @@ std::vector<Volume> LinuxFolderNamespace::volumes() const {
   for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
     if (!storage.isValid() || !storage.isReady() || isPseudoFileSystem(storage.fileSystemType()))
       continue;
-    std::string mount = QFile::encodeName(storage.rootPath()).toStdString();
-    while (mount.size() > 1 && mount.back() == '/') mount.pop_back();
+    std::string mount =
+        folder_path::withoutTrailingSlash(QFile::encodeName(storage.rootPath()).toStdString());
     if (mount.empty() || mount.front() != '/' || !isFolder(mount)) continue;
     const bool listed = std::any_of(result.begin(), result.end(),
                                     [&](const Volume& v) { return v.mountPoint == mount; });

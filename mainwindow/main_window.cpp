@@ -120,9 +120,7 @@ void TMainWindow::FormCreate() {
 }
 
 void TMainWindow::FormDestroy() {
-  model_->BeginRefill();
-  state_.files.Clear();
-  model_->EndRefill();
+  model_->Refill([this] { state_.files.Clear(); });
   state_.filters.WriteFilterList(kFilterFile, *ui_);
   SaveSettings(*store_, state_.settings, *this);
 }
@@ -168,8 +166,7 @@ void TMainWindow::BuildColumns() {
 
 // A model reset keeps the widths of the header's sections while their number stays.
 void TMainWindow::FillTagList() {
-  model_->BeginRefill();
-  model_->EndRefill();
+  model_->Refill({});
 }
 
 void TMainWindow::RefreshTagListRows(int first, int last) { model_->RefreshRows(first, last); }
@@ -188,16 +185,13 @@ void TMainWindow::SearchAll() { ListCurrentFolder(true); }
 
 void TMainWindow::ListCurrentFolder(bool recursive) {
   const std::string folder = FolderView->directory();
-  model_->BeginRefill();
-  ListFolder(state_.files, folder, state_.filters, recursive, state_.SortType);
-  model_->EndRefill();
+  model_->Refill(
+      [&] { ListFolder(state_.files, folder, state_.filters, recursive, state_.SortType); });
 }
 
 void TMainWindow::SortFiles(int order) {
   state_.SortType = order;
-  model_->BeginRefill();
-  marlinote::SortFiles(state_.files, order);
-  model_->EndRefill();
+  model_->Refill([&] { marlinote::SortFiles(state_.files, order); });
 }
 
 int TMainWindow::GetMetric(Metric metric) const {

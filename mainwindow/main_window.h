@@ -40,7 +40,6 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   ~TMainWindow() override;
 
   WindowState& State() { return state_; }
-  UserInterface& Ui() { return *ui_; }
   TagListModel& Model() { return *model_; }
 
   // Commands of the window. The scans and the sort redraw the whole list.

@@ -2,11 +2,8 @@
 // dispatch them by their integer Tag.
 #include <QAction>
 #include <QCursor>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
 

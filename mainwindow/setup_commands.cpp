@@ -16,9 +16,7 @@ void OpenViewSetup(CommandContext& context, QTableView& list, const SettingsWind
                    const std::function<void()>& buildColumns) {
   MainSettings& settings = context.state.settings;
   TViewSetupForm form(context.owner);
-  const std::array<QCheckBox*, kColumnCount - 1> boxes = {
-      form.FileNameCheck, form.AirtistCheck, form.AlbumCheck, form.CommentCheck,
-      form.YearCheck,     form.GenreCheck,   form.TrackCheck};
+  const auto boxes = form.ColumnChecks();
   form.DataTypeCheckBox->setChecked(settings.DataTypeCheck);
   form.GreadEnabledCheck->setChecked(list.showGrid());
   for (std::size_t i = 0; i < boxes.size(); ++i)
@@ -29,12 +27,12 @@ void OpenViewSetup(CommandContext& context, QTableView& list, const SettingsWind
   settings.DataTypeCheck = form.DataTypeCheckBox->isChecked();
   list.setShowGrid(form.GreadEnabledCheck->isChecked());
   bool changed = false;
-  for (std::size_t i = 0; i < boxes.size(); ++i)
-    changed = changed || boxes[i]->isChecked() != settings.ColumnTable[i + 1].Enabled;
-  if (!changed) return;
-  for (std::size_t i = 0; i < boxes.size(); ++i)
-    settings.ColumnTable[i + 1].Enabled = boxes[i]->isChecked();
-  buildColumns();
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    bool& enabled = settings.ColumnTable[i + 1].Enabled;
+    changed = changed || boxes[i]->isChecked() != enabled;
+    enabled = boxes[i]->isChecked();
+  }
+  if (changed) buildColumns();
 }
 
 void OpenFilterSetup(CommandContext& context) {

@@ -51,19 +51,11 @@ FieldList TickedFields(const TTagEditForm& form, const Prefill* prefill) {
     const QString text = form.Text(field);
     const bool unchanged =
         prefill && field != Field::Genre && text == prefill->shown[IndexOf(field)];
-    edits.push_back({TTagEditForm::FieldKey(field),
-                     unchanged ? prefill->bytes[IndexOf(field)]
-                               : ToLocal(text).value_or(Utf8ToLocal(text.toStdString()))});
+    const std::optional<std::string> local =
+        unchanged ? prefill->bytes[IndexOf(field)] : ToLocal(text);
+    edits.push_back({TTagEditForm::FieldKey(field), local ? *local : Utf8ToLocal(text.toStdString())});
   }
   return edits;
-}
-
-// The tag type change of the save flow; a file that cannot be reached is reported here too,
-// since the edit would otherwise be dropped without a word.
-void GiveTagKind(CommandContext& context, int kind, int row) {
-  if (!ConvertTagType(context, kind, row))
-    context.ui.Show(AccessMessage(context.state.files.Get(row).GetFileName()), kCaptionError,
-                    kStyleError);
 }
 
 }  // namespace
@@ -79,7 +71,8 @@ void EditSelectedTags(CommandContext& context, const std::vector<int>& rows) {
                         kStyleQuestion) == kResultYes) {
       int kind = kTagNone;
       const int answer = AskTagKind(context, kind);
-      if (answer == kResultOk || answer == kResultYesToAll) GiveTagKind(context, kind, row);
+      if (answer == kResultOk || answer == kResultYesToAll)
+        ConvertTagTypeOrReport(context, kind, row);
     }
     prefill = FillForm(form, context.state.files.Get(row));
   }
@@ -101,10 +94,10 @@ void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::
             kResultYes) {
           lastAnswer = AskTagKind(context, chosenKind);
           if (lastAnswer == kResultOk || lastAnswer == kResultYesToAll)
-            GiveTagKind(context, chosenKind, row);
+            ConvertTagTypeOrReport(context, chosenKind, row);
         }
       } else if (lastAnswer == kResultYesToAll) {
-        GiveTagKind(context, chosenKind, row);
+        ConvertTagTypeOrReport(context, chosenKind, row);
       }
     }
     if (edits.empty()) continue;

@@ -51,9 +51,15 @@ void TagListModel::BuildColumns() {
   endResetModel();
 }
 
-void TagListModel::BeginRefill() { beginResetModel(); }
-
-void TagListModel::EndRefill() { endResetModel(); }
+void TagListModel::Refill(const std::function<void()>& change) {
+  struct ResetEnd {
+    TagListModel& model;
+    ~ResetEnd() { model.endResetModel(); }
+  };
+  beginResetModel();
+  const ResetEnd end{*this};
+  if (change) change();
+}
 
 void TagListModel::RefreshRows(int first, int last) {
   if (last < first) return;

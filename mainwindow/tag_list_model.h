@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QPixmap>
 #include <array>
+#include <functional>
 #include <vector>
 
 #include "catalogue/column_table.h"
@@ -25,10 +26,9 @@ class TagListModel : public QAbstractTableModel {
 
   // Takes the columns again from the column table.
   void BuildColumns();
-  // Everything that changes the file list's entries or their order runs inside a refill, so
-  // that the view never reads a half-changed list.
-  void BeginRefill();
-  void EndRefill();
+  // Runs `change` (a scan, a sort, a clear of the file list) inside a model reset, so that the
+  // view never reads a half-changed list; the reset ends also when `change` throws.
+  void Refill(const std::function<void()>& change);
   // The rows first to last were rewritten in their entries.
   void RefreshRows(int first, int last);
 

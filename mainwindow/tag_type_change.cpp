@@ -38,12 +38,14 @@ bool ConvertTagType(CommandContext& context, int type, int index) {
   return true;
 }
 
+void ConvertTagTypeOrReport(CommandContext& context, int type, int index) {
+  if (!ConvertTagType(context, type, index))
+    context.ui.Show(AccessMessage(context.state.files.Get(index).GetFileName()), kCaptionError,
+                    kStyleError);
+}
+
 void ConvertSelectedTagTypes(CommandContext& context, int type, const std::vector<int>& rows) {
-  for (int row : rows) {
-    if (!ConvertTagType(context, type, row))
-      context.ui.Show(AccessMessage(context.state.files.Get(row).GetFileName()), kCaptionError,
-                      kStyleError);
-  }
+  for (int row : rows) ConvertTagTypeOrReport(context, type, row);
 }
 
 }  // namespace marlinote

@@ -11,7 +11,10 @@ namespace marlinote {
 // it cannot. False only when the file could not be reached; its entry then stays as it was.
 bool ConvertTagType(CommandContext& context, int type, int index);
 
-// ConvertTagType for every selected row, with the access message for each that fails.
+// ConvertTagType, with the access message when the file could not be reached.
+void ConvertTagTypeOrReport(CommandContext& context, int type, int index);
+
+// ConvertTagTypeOrReport for every selected row.
 void ConvertSelectedTagTypes(CommandContext& context, int type, const std::vector<int>& rows);
 
 }  // namespace marlinote

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dirent.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -16,5 +18,12 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 inline FileHandle OpenFile(const std::string& path, const char* mode) {
   return FileHandle(std::fopen(path.c_str(), mode));
 }
+
+struct DirCloser {
+  void operator()(DIR* dir) const noexcept { closedir(dir); }
+};
+
+// A folder being read, closed on every path out of the scope that opened it.
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 }  // namespace marlinote
