@@ -68,15 +68,15 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     err << "marlinote-cli: no command named '" << args[0] << "' (see marlinote-cli --help)\n";
     return kExitUsage;
   }
-  const std::vector<std::string> rest(args.begin() + 1, args.end());
-  for (const std::string& arg : rest) {
-    if (arg == "--") break;
-    if (IsHelp(arg)) {
-      out << command->help();
-      return kExitDone;
-    }
+  std::string error;
+  const std::optional<ParsedArgs> parsed =
+      ParseArgs({args.begin() + 1, args.end()}, command->options(), error);
+  if (parsed && parsed->help) {
+    out << command->help();
+    return kExitDone;
   }
-  return command->execute(rest, out, err);
+  if (!parsed) return command->UsageError(err, error);
+  return command->execute(*parsed, out, err);
 }
 
 }  // namespace marlinote::cli

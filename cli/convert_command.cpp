@@ -50,27 +50,17 @@ std::string_view ConvertCommand::help() const {
          "Without --check an Ogg Vorbis file gets the new tag appended and keeps its comments.\n";
 }
 
-int ConvertCommand::execute(const std::vector<std::string>& args, std::ostream& out,
-                            std::ostream& err) {
-  std::string error;
-  const auto parsed = ParseArgs(args, {"--to"}, {"--check", "--yes"}, error);
-  std::optional<int> type;
-  if (parsed) {
-    if (!parsed->Has("--to"))
-      error = "--to ape or --to id3v1 is needed";
-    else if (!(type = ParseTagKind(parsed->values.at("--to"))))
-      error = "--to must be ape or id3v1";
-    else if (parsed->files.empty())
-      error = "no file given";
-  }
-  if (!parsed || !error.empty()) {
-    err << "marlinote-cli convert: " << error << '\n';
-    return kExitUsage;
-  }
+OptionNames ConvertCommand::options() const { return {{"--to"}, {"--check", "--yes"}}; }
 
-  return ForEachFile(parsed->files, err, [&](const std::string& path) -> FileOutcome {
-    if (parsed->Has("--check")) {
-      if (auto refusal = CheckRefusal(path, *type, parsed->Has("--yes"))) return refusal;
+int ConvertCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+  if (!args.Has("--to")) return UsageError(err, "--to ape or --to id3v1 is needed");
+  const std::optional<int> type = ParseTagKind(args.values.at("--to"));
+  if (!type) return UsageError(err, "--to must be ape or id3v1");
+  if (args.files.empty()) return UsageError(err, "no file given");
+
+  return ForEachFile(args.files, err, [&](const std::string& path) -> FileOutcome {
+    if (args.Has("--check")) {
+      if (auto refusal = CheckRefusal(path, *type, args.Has("--yes"))) return refusal;
     }
     std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
     const std::string from = TagTypeName(tag->GetTagType());

@@ -121,29 +121,24 @@ std::string_view ListCommand::help() const {
          "skipped and the files that were found are still listed.\n";
 }
 
-int ListCommand::execute(const std::vector<std::string>& args, std::ostream& out,
-                         std::ostream& err) {
-  std::string error;
-  const auto parsed = ParseArgs(args, {"--sort", "--filter-file", "--csv"}, {"--recursive"}, error);
+OptionNames ListCommand::options() const {
+  return {{"--sort", "--filter-file", "--csv"}, {"--recursive"}};
+}
+
+int ListCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   std::optional<int> sortOrder = kSortNameAscend;
-  if (parsed) {
-    if (parsed->Has("--sort") && !(sortOrder = ParseSortOrder(parsed->values.at("--sort"))))
-      error = "--sort must be name, name-desc, ext or ext-desc";
-    else if (parsed->Has("--csv") && parsed->values.at("--csv").empty())
-      error = "--csv needs a file name, or - for standard output";
-    else if (parsed->Has("--filter-file") && parsed->values.at("--filter-file").empty())
-      error = "--filter-file needs a file name";
-    else if (parsed->files.size() != 1)
-      error = parsed->files.empty() ? "no folder given" : "give exactly one folder";
-  }
-  if (!parsed || !error.empty()) {
-    err << "marlinote-cli list: " << error << '\n';
-    return kExitUsage;
-  }
-  const std::string& folder = parsed->files.front();
+  if (args.Has("--sort") && !(sortOrder = ParseSortOrder(args.values.at("--sort"))))
+    return UsageError(err, "--sort must be name, name-desc, ext or ext-desc");
+  if (args.Has("--csv") && args.values.at("--csv").empty())
+    return UsageError(err, "--csv needs a file name, or - for standard output");
+  if (args.Has("--filter-file") && args.values.at("--filter-file").empty())
+    return UsageError(err, "--filter-file needs a file name");
+  if (args.files.size() != 1)
+    return UsageError(err, args.files.empty() ? "no folder given" : "give exactly one folder");
+  const std::string& folder = args.files.front();
 
   FilterList filter;
-  filter.ReadFilterList(parsed->Has("--filter-file") ? parsed->values.at("--filter-file")
+  filter.ReadFilterList(args.Has("--filter-file") ? args.values.at("--filter-file")
                                                      : kDefaultFilterFile);
   // Only read: the settings file belongs to the window, which writes it at shut-down.
   ColumnArray columns;
@@ -153,7 +148,7 @@ int ListCommand::execute(const std::vector<std::string>& args, std::ostream& out
   }
 
   TTagList list;
-  const ScanResult scan = ListFolder(list, folder, filter, parsed->Has("--recursive"), *sortOrder);
+  const ScanResult scan = ListFolder(list, folder, filter, args.Has("--recursive"), *sortOrder);
   for (const std::string& unreadable : scan.unreadable)
     err << unreadable << ": " << FolderProblem(unreadable) << '\n';
   // Without the folder itself there is no list: an existing CSV file is not replaced by one
@@ -162,11 +157,11 @@ int ListCommand::execute(const std::vector<std::string>& args, std::ostream& out
     return kExitFailed;
   const int status = scan.ok() ? kExitDone : kExitFailed;
 
-  if (!parsed->Has("--csv")) {
+  if (!args.Has("--csv")) {
     PrintTable(list, columns, out);
     return status;
   }
-  const std::string& csvPath = parsed->values.at("--csv");
+  const std::string& csvPath = args.values.at("--csv");
   if (csvPath == kStdout) {
     const std::string bytes = BuildCsv(list, columns);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -11,8 +11,8 @@ class ListCommand : public Command {
   std::string_view name() const override { return "list"; }
   std::string_view summary() const override;
   std::string_view help() const override;
-  int execute(const std::vector<std::string>& args, std::ostream& out,
-              std::ostream& err) override;
+  OptionNames options() const override;
+  int execute(const ParsedArgs& args, std::ostream& out, std::ostream& err) override;
 };
 
 }  // namespace marlinote::cli

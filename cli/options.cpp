@@ -5,8 +5,7 @@
 namespace marlinote::cli {
 
 std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
-                                    const std::set<std::string>& valueOptions,
-                                    const std::set<std::string>& flagOptions, std::string& error) {
+                                    const OptionNames& options, std::string& error) {
   ParsedArgs parsed;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -18,9 +17,13 @@ std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
       parsed.files.push_back(arg);
       continue;
     }
+    if (arg == "-h" || arg == "--help") {
+      parsed.help = true;
+      continue;
+    }
     const auto equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    if (valueOptions.count(name)) {
+    if (options.values.count(name)) {
       if (equals != std::string::npos) {
         parsed.values[name] = arg.substr(equals + 1);
       } else if (i + 1 < args.size()) {
@@ -29,7 +32,7 @@ std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
         error = name + " needs a value";
         return std::nullopt;
       }
-    } else if (flagOptions.count(name)) {
+    } else if (options.flags.count(name)) {
       if (equals != std::string::npos) {
         error = name + " takes no value";
         return std::nullopt;

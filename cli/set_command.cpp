@@ -65,43 +65,36 @@ std::string_view SetCommand::help() const {
          "any file and the exit status is 2.\n";
 }
 
-int SetCommand::execute(const std::vector<std::string>& args, std::ostream& out,
-                        std::ostream& err) {
-  std::set<std::string> valueOptions = {"--kind"};
-  for (const auto& [option, key] : kFieldOptions) valueOptions.insert(option);
-  std::string error;
-  const auto parsed = ParseArgs(args, valueOptions, {}, error);
+OptionNames SetCommand::options() const {
+  OptionNames names{{"--kind"}, {}};
+  for (const auto& [option, key] : kFieldOptions) names.values.insert(option);
+  return names;
+}
+
+int SetCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   std::optional<int> kind;
-  if (parsed) {
-    if (parsed->Has("--kind") && !(kind = ParseTagKind(parsed->values.at("--kind"))))
-      error = "--kind must be ape or id3v1";
-    else if (std::none_of(std::begin(kFieldOptions), std::end(kFieldOptions),
-                          [&](const auto& option) { return parsed->Has(option.first); }))
-      error = "no field to set (see marlinote-cli set --help)";
-    else if (parsed->files.empty())
-      error = "no file given";
-  }
-  if (!parsed || !error.empty()) {
-    err << "marlinote-cli set: " << error << '\n';
-    return kExitUsage;
-  }
+  if (args.Has("--kind") && !(kind = ParseTagKind(args.values.at("--kind"))))
+    return UsageError(err, "--kind must be ape or id3v1");
+  if (std::none_of(std::begin(kFieldOptions), std::end(kFieldOptions),
+                   [&](const auto& option) { return args.Has(option.first); }))
+    return UsageError(err, "no field to set (see marlinote-cli set --help)");
+  if (args.files.empty()) return UsageError(err, "no file given");
 
   // Every value is checked before the first file is touched.
   FieldList edits;
   for (const auto& [option, key] : kFieldOptions) {
-    const auto given = parsed->values.find(option);
-    if (given == parsed->values.end()) continue;
+    const auto given = args.values.find(option);
+    if (given == args.values.end()) continue;
     const std::optional<std::string> local = Utf8ToLocalExact(given->second);
     if (!local) {
-      err << "marlinote-cli set: " << option
-          << ": the value holds a character that code page 932 cannot hold (or is not UTF-8); "
-             "nothing was written\n";
-      return kExitUsage;
+      return UsageError(err, std::string(option) +
+                                 ": the value holds a character that code page 932 cannot hold "
+                                 "(or is not UTF-8); nothing was written");
     }
     edits.push_back({key, *local});
   }
 
-  return ForEachFile(parsed->files, err, [&](const std::string& path) -> FileOutcome {
+  return ForEachFile(args.files, err, [&](const std::string& path) -> FileOutcome {
     std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
     if (tag->GetTagType() == kTagNone) {
       if (!kind) return "has no known tag; give --kind ape or --kind id3v1 to give it one";

@@ -10,8 +10,8 @@ class SetCommand : public Command {
   std::string_view name() const override { return "set"; }
   std::string_view summary() const override;
   std::string_view help() const override;
-  int execute(const std::vector<std::string>& args, std::ostream& out,
-              std::ostream& err) override;
+  OptionNames options() const override;
+  int execute(const ParsedArgs& args, std::ostream& out, std::ostream& err) override;
 };
 
 }  // namespace marlinote::cli

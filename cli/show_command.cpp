@@ -55,19 +55,14 @@ std::string_view ShowCommand::help() const {
          "           {\"path\": ..., \"type\": ID, \"typeName\": ..., \"fields\": [[key, value], ...]}\n";
 }
 
-int ShowCommand::execute(const std::vector<std::string>& args, std::ostream& out,
-                         std::ostream& err) {
-  std::string error;
-  const auto parsed = ParseArgs(args, {}, {"--json"}, error);
-  if (parsed && parsed->files.empty()) error = "no file given";
-  if (!parsed || !error.empty()) {
-    err << "marlinote-cli show: " << error << '\n';
-    return kExitUsage;
-  }
-  const bool json = parsed->Has("--json");
+OptionNames ShowCommand::options() const { return {{}, {"--json"}}; }
+
+int ShowCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
+  if (args.files.empty()) return UsageError(err, "no file given");
+  const bool json = args.Has("--json");
   bool first = true;
   if (json) out << "[\n";
-  const int status = ForEachFile(parsed->files, err, [&](const std::string& path) -> FileOutcome {
+  const int status = ForEachFile(args.files, err, [&](const std::string& path) -> FileOutcome {
     const auto tag = CreateTagForFile(path);
     if (json) {
       out << (first ? "" : ",\n");

@@ -2,6 +2,7 @@
 
 #include "tags/ape_format.h"
 #include "tags/id3v1_trailer.h"
+#include "tags/tag_probe.h"
 #include "tests/cli/cli_runner.h"
 #include "tests/cli/cp932_texts.h"
 #include "tests/support/file_bytes.h"
@@ -45,6 +46,18 @@ TEST_F(CliSet, OneFieldChangesOnlyThatField) {
   FieldList apeNow = apeFields;
   apeNow[0].value = kSakura;
   EXPECT_EQ(ReadBytes(ape), audio + *RenderApeTag(apeNow));
+}
+
+TEST_F(CliSet, AValueThatReadsLikeTheHelpOptionIsWritten) {
+  const auto run = RunCliWith({"set", "--title", "-h", "--artist", "--help", mp3});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.find("Usage"), std::string::npos);
+  EXPECT_EQ(CreateTagForFile(mp3)->GetField("Title"), "-h");
+  EXPECT_EQ(CreateTagForFile(mp3)->GetField("Artist"), "--help");
+  // Where an option may stand, it still asks for the help and nothing is written.
+  const std::string before = ReadBytes(mp3);
+  EXPECT_NE(RunCliWith({"set", "--title", "x", mp3, "-h"}).out.find("Usage"), std::string::npos);
+  EXPECT_EQ(ReadBytes(mp3), before);
 }
 
 TEST_F(CliSet, NewFieldsAreAppendedInEditOrder) {
