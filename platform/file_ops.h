@@ -17,6 +17,4 @@ bool RenameNoReplace(const std::string& from, const std::string& to);
 
 bool RemoveFile(const std::string& path);
 
-bool FileExists(const std::string& path);
-
 }  // namespace marlinote

@@ -18,9 +18,7 @@ bool IsValidKeyPath(std::string_view key) {
   if (key.empty()) return true;
   if (key.front() == '\\' || key.back() == '\\' || key.find("\\\\") != std::string_view::npos)
     return false;
-  for (char c : key)
-    if (static_cast<unsigned char>(c) < 0x20) return false;
-  return true;
+  return IsValidValueName(key);
 }
 
 bool IsValidValueName(std::string_view name) {

@@ -226,18 +226,13 @@ void AppendHex(std::string& out, std::string_view bytes) {
   }
 }
 
-bool HasControlCharacter(std::string_view text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) < 0x20) return true;
-  return false;
-}
-
 void AppendData(std::string& out, const RegValue& value) {
   char buffer[24];
   if (value.type == kRegDword) {
     std::snprintf(buffer, sizeof buffer, "dword:%08x", value.number);
     out += buffer;
-  } else if (value.type == kRegSz && !HasControlCharacter(value.data)) {
+  } else if (value.type == kRegSz && IsValidValueName(value.data)) {
+    // A quoted string holds what a quoted value name holds: no control character.
     AppendQuoted(out, value.data);
   } else if (value.type == kRegSz || value.type == kRegExpandSz) {
     out += value.type == kRegSz ? "hex(1):" : "hex(2):";

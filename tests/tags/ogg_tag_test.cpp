@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_ops.h"
 #include "tags/tag_types.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/ogg_maker.h"
@@ -57,7 +56,7 @@ void Read(TOggTag& tag, const std::string& path) { ASSERT_EQ(tag.ReadTag(path), 
 // The file's bytes are back as they were and no backup is left beside it.
 void ExpectUntouched(const std::string& path, const std::string& bytes) {
   EXPECT_EQ(ReadBytes(path), bytes);
-  EXPECT_FALSE(FileExists(path + ".src"));
+  EXPECT_FALSE(std::filesystem::exists(path + ".src"));
 }
 
 TEST(OggTagRead, ListsTheVendorThenEveryCommentUnderItsFieldKey) {
@@ -131,7 +130,7 @@ TEST(OggTagWrite, WritesTheFieldListInOrderAndKeepsAudioAndVendor) {
   EXPECT_EQ(after.samples, before.samples);
   EXPECT_EQ(after.channels, 2);
   EXPECT_TRUE(after.pcm == before.pcm) << "decoded audio differs";
-  EXPECT_FALSE(FileExists(path + ".src"));
+  EXPECT_FALSE(std::filesystem::exists(path + ".src"));
   struct stat st {};
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);

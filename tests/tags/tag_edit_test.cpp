@@ -179,6 +179,34 @@ TEST_F(TagEdit, FailedSaveWriteRestoresTheOldTagInFileAndObject) {
   EXPECT_EQ(ReadBytes(path), original);
 }
 
+// An APE tag whose first `failures` writes fail after the room for them was found: another
+// program taking the disk space in between.
+class ApeTagFailingWrites : public TAPETag {
+ public:
+  explicit ApeTagFailingWrites(int failures) : failures_(failures) {}
+  bool WriteTag() override { return failures_-- <= 0 && TAPETag::WriteTag(); }
+
+ private:
+  int failures_;
+};
+
+TEST_F(TagEdit, AWriteFailingAfterTheOldTagWasCutPutsItBackOrSaysItIsLost) {
+  const FieldList fields = {{"Title", "t"}, {"Artist", "a"}};
+  const std::string original = audio + ApeTag(fields);
+  WriteBytes(path, original);
+
+  ApeTagFailingWrites once(1);
+  ASSERT_EQ(once.ReadTag(path), 0);
+  EXPECT_EQ(SaveFields(once, {{"Title", "new"}}), SaveResult::kWriteFailed);
+  EXPECT_EQ(once.GetFieldList(), fields);
+  EXPECT_EQ(ReadBytes(path), original);
+
+  ApeTagFailingWrites always(2);
+  ASSERT_EQ(always.ReadTag(path), 0);
+  EXPECT_EQ(SaveFields(always, {{"Title", "new"}}), SaveResult::kTagLost);
+  EXPECT_EQ(ReadBytes(path), audio);
+}
+
 // A file that cannot even grow back to its own size (a file size limit below it): cutting
 // the old tag off would leave no room to put it back, so nothing is cut.
 TEST_F(TagEdit, NoRoomForTheNewTagLeavesTheOldOneInPlace) {
