@@ -59,8 +59,9 @@ std::string_view SetCommand::help() const {
          "                     reported and left alone. Files that have a tag keep their kind.\n"
          "\n"
          "An ID3v1 trailer keeps 30 bytes of Title, Artist and Album, 4 of Year, 28 of Comment,\n"
-         "a track from 0 to 255 and a genre from its genre table (an unknown name is stored\n"
-         "as \"Blues\", an empty one as no genre).\n"
+         "a track from 0 to 255 and a genre from its genre table (names are found without\n"
+         "regard to letter case and in their common spellings, such as \"Jazz+Funk\"; a name\n"
+         "the table lacks is stored as no genre).\n"
          "Every value must be one that code page 932 can hold; otherwise nothing is written to\n"
          "any file and the exit status is 2.\n";
 }

@@ -168,6 +168,30 @@ constexpr std::array<const char*, kGenreCount> BuildTable() {
 
 constexpr std::array<const char*, kGenreCount> kTable = BuildTable();
 
+// The common spellings of the entries the table spells its own way.
+struct Alias {
+  const char* name;
+  int index;
+};
+constexpr Alias kAliases[] = {
+    {"Euro-Techno", 25},       {"Jazz+Funk", 29},     {"Psychedelic", 67},
+    {"Bebop", 85},             {"Avantgarde", 90},    {"Psychedelic Rock", 93},
+    {"Speech", 101},           {"Rhythmic Soul", 118}, {"Drum & Bass", 127},
+    {"Christian Gangsta Rap", 136},
+};
+
+// The empty entry a name the table lacks is stored as.
+constexpr int kNoGenre = 250;
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}
+
 }  // namespace
 
 const char* GenreName(int index) {
@@ -175,11 +199,16 @@ const char* GenreName(int index) {
   return kTable[index];
 }
 
-int GenreIndex(std::string_view name) {
-  int found = 0;
+std::optional<int> FindGenreIndex(std::string_view name) {
+  std::optional<int> found;
   for (int i = 0; i < kGenreCount; ++i)
-    if (name == kTable[i]) found = i;
-  return found;
+    if (EqualsIgnoringCase(name, kTable[i])) found = i;
+  if (found) return found;
+  for (const Alias& alias : kAliases)
+    if (EqualsIgnoringCase(name, alias.name)) return alias.index;
+  return std::nullopt;
 }
+
+int GenreIndex(std::string_view name) { return FindGenreIndex(name).value_or(kNoGenre); }
 
 }  // namespace marlinote

@@ -100,9 +100,26 @@ TEST(GenreTable, NamesAndIndexes) {
   EXPECT_EQ(GenreIndex("Anime"), 255);
   EXPECT_EQ(GenreIndex(""), 250);
   EXPECT_EQ(GenreIndex("Polka"), 75);
-  EXPECT_EQ(GenreIndex("No Such Genre"), 0);
-  EXPECT_EQ(GenreIndex("rock"), 0);  // exact bytes, letter case included
-  EXPECT_EQ(GenreIndex("Rock "), 0);
+}
+
+// Names typed in other letter cases, or spelled as other programs spell them, find the
+// table's entry; a name the table lacks is stored as no genre, never as "Blues".
+TEST(GenreTable, FindsNamesWithoutRegardToCaseAndByTheirCommonSpellings) {
+  const std::pair<const char*, int> found[] = {
+      {"rock", 17},         {"ROCK", 17},          {"anime", 255},        {"jpop", 146},
+      {"", 250},            {"Euro-Techno", 25},   {"Jazz+Funk", 29},     {"jazz+funk", 29},
+      {"Psychedelic", 67},  {"Bebop", 85},         {"Avantgarde", 90},    {"Psychedelic Rock", 93},
+      {"Speech", 101},      {"Rhythmic Soul", 118}, {"Drum & Bass", 127}, {"DRUM & BASS", 127},
+      {"Christian Gangsta Rap", 136}, {"Juzz+Funk", 29}, {"Tecno Ambient", 252},
+  };
+  for (const auto& [name, index] : found) {
+    EXPECT_EQ(FindGenreIndex(name), index) << name;
+    EXPECT_EQ(GenreIndex(name), index) << name;
+  }
+  for (const char* unknown : {"No Such Genre", "Rock ", " Rock", "Blues\t", "Ｒｏｃｋ"}) {
+    EXPECT_EQ(FindGenreIndex(unknown), std::nullopt) << unknown;
+    EXPECT_EQ(GenreIndex(unknown), 250) << unknown;
+  }
 }
 
 TEST(GenreTable, EveryNamedEntryMapsBackToItselfExceptTheFirstAnime) {
