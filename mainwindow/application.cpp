@@ -1,5 +1,6 @@
 #include "mainwindow/application.h"
 
+#include <QIcon>
 #include <QMessageBox>
 #include <exception>
 
@@ -21,6 +22,10 @@ std::string CurrentExceptionText() {
 MarlinoteApplication::MarlinoteApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(kAppTitle);
   setApplicationDisplayName(kAppTitle);
+  // The installed desktop entry is marlinote.desktop: this lets desktops match the windows
+  // to it (its name and icon in task bars and docks).
+  setDesktopFileName(QStringLiteral("marlinote"));
+  setWindowIcon(QIcon(QStringLiteral(":/icons/marlinote.svg")));
 }
 
 void MarlinoteApplication::ShowError(const std::string& text) {

@@ -1,6 +1,8 @@
 // Start-up, the close query, shut-down and the settings that come back at the next start.
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
@@ -270,6 +272,21 @@ TEST_F(WindowTest, AnExceptionInAHandlerIsShownInAnErrorBoxAndTheWindowGoesOn) {
   ASSERT_EQ(ui.boxes.shown.size(), 2u);
   EXPECT_EQ(ui.boxes.shown[1].text, "イベントで失敗しました");
   EXPECT_EQ(ui.boxes.shown[1].caption, "Marlinote");
+}
+
+// The window carries the drawing installed for the desktop entry (drawn by Qt's SVG plugin; a
+// missing plugin or resource leaves the desktop's generic icon), and names that entry, so that
+// task bars show the entry's name and icon for it.
+TEST_F(WindowTest, TheWindowShowsTheProgramsIconAndNamesItsDesktopEntry) {
+  Start();
+  for (const int size : {16, 32, 64, 256}) {
+    const QImage image = window->windowIcon().pixmap(size, size).toImage();
+    ASSERT_EQ(image.size(), QSize(size, size)) << size;
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "rounded corner, " << size;
+    EXPECT_EQ(qAlpha(image.pixel(size / 2, size / 2)), 255) << "middle, " << size;
+  }
+  EXPECT_TRUE(fs::is_regular_file(fs::path(MARLINOTE_DIST_DIR) /
+                                  (QGuiApplication::desktopFileName() + ".desktop").toStdString()));
 }
 
 }  // namespace
