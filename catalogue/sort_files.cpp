@@ -18,8 +18,8 @@ namespace {
 
 // The key text of a file name, A to Z lowered. Other bytes stay: multi-byte characters of
 // the UTF-8 name hold no byte below 0x80.
-void BuildKeyText(std::string_view fileName, bool byExtension, std::string& key) {
-  const auto dot = fileName.rfind('.');
+void BuildKeyText(std::string_view fileName, bool byExtension, bool wholeName, std::string& key) {
+  const auto dot = wholeName ? std::string_view::npos : fileName.rfind('.');
   const std::string_view name = fileName.substr(0, dot);
   key.clear();
   if (byExtension && dot != std::string_view::npos) key += fileName.substr(dot);
@@ -54,6 +54,21 @@ int CompareKeys(const SortItem& a, const SortItem& b) {
   return std::strcmp(a.key + kPrefixBytes, b.key + kPrefixBytes);
 }
 
+// The indices of the keys in sorted order; entries with equal keys keep their order.
+std::vector<int> SortedOrder(const FileSortKeys& keys, bool ascending) {
+  std::vector<SortItem> items(keys.Count());
+  for (std::size_t i = 0; i < items.size(); ++i)
+    items[i] = {PrefixOf(keys.Key(i)), keys.Key(i), static_cast<int>(i)};
+  const int direction = ascending ? 1 : -1;
+  std::sort(items.begin(), items.end(), [direction](const SortItem& a, const SortItem& b) {
+    const int c = CompareKeys(a, b) * direction;
+    return c < 0 || (c == 0 && a.index < b.index);
+  });
+  std::vector<int> order(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) order[i] = items[i].index;
+  return order;
+}
+
 }  // namespace
 
 struct FileSortKeys::Collation {
@@ -61,8 +76,10 @@ struct FileSortKeys::Collation {
   std::vector<UChar> utf16;
 };
 
-FileSortKeys::FileSortKeys(int order)
-    : byExtension_(order >= kSortExtendAscend), collation_(std::make_unique<Collation>()) {
+FileSortKeys::FileSortKeys(int order, bool wholeNames)
+    : byExtension_(order >= kSortExtendAscend),
+      wholeNames_(wholeNames),
+      collation_(std::make_unique<Collation>()) {
   UErrorCode status = U_ZERO_ERROR;
   collation_->collator.reset(icu::Collator::createInstance(icu::Locale::getDefault(), status));
   if (U_SUCCESS(status))
@@ -73,7 +90,7 @@ FileSortKeys::FileSortKeys(int order)
 FileSortKeys::~FileSortKeys() = default;
 
 void FileSortKeys::Add(std::string_view fileName) {
-  BuildKeyText(fileName, byExtension_, text_);
+  BuildKeyText(fileName, byExtension_, wholeNames_, text_);
   offsets_.push_back(keys_.size());
   if (collation_->collator)
     AppendCollationKey();
@@ -116,19 +133,18 @@ bool SortFiles(TTagList& list, int order) {
 
 bool SortFiles(TTagList& list, int order, const FileSortKeys& keys) {
   if (order < kSortNameAscend || order > kSortExtendDescend) return false;
-  std::vector<SortItem> items(keys.Count());
-  for (std::size_t i = 0; i < items.size(); ++i)
-    items[i] = {PrefixOf(keys.Key(i)), keys.Key(i), static_cast<int>(i)};
-  // Entries with equal keys keep their order.
-  const int direction = order == kSortNameAscend || order == kSortExtendAscend ? 1 : -1;
-  std::sort(items.begin(), items.end(), [direction](const SortItem& a, const SortItem& b) {
-    const int c = CompareKeys(a, b) * direction;
-    return c < 0 || (c == 0 && a.index < b.index);
-  });
-  std::vector<int> arranged(items.size());
-  for (std::size_t i = 0; i < items.size(); ++i) arranged[i] = items[i].index;
-  list.Arrange(arranged);
+  list.Arrange(SortedOrder(keys, order == kSortNameAscend || order == kSortExtendAscend));
   return true;
+}
+
+void SortNames(std::vector<std::string>& names) {
+  FileSortKeys keys(kSortNameAscend, true);
+  for (const std::string& name : names) keys.Add(name);
+  std::vector<std::string> sorted;
+  sorted.reserve(names.size());
+  for (int index : SortedOrder(keys, true))
+    sorted.push_back(std::move(names[static_cast<std::size_t>(index)]));
+  names = std::move(sorted);
 }
 
 }  // namespace marlinote

@@ -20,10 +20,11 @@ inline constexpr int kSortExtendDescend = 3;
 // were added. The keys come from the name: the name key is the name without its extension
 // (from the last dot), the extension key is the extension followed by the name key. Keys
 // are taken with A to Z lowered, by the collation of ICU's default locale with punctuation
-// taken into account.
+// taken into account. With `wholeNames` a dot starts no extension: the key is the whole name
+// (folder names).
 class FileSortKeys {
  public:
-  explicit FileSortKeys(int order);
+  explicit FileSortKeys(int order, bool wholeNames = false);
   ~FileSortKeys();
   FileSortKeys(const FileSortKeys&) = delete;
   FileSortKeys& operator=(const FileSortKeys&) = delete;
@@ -40,6 +41,7 @@ class FileSortKeys {
   void AppendCollationKey();
 
   bool byExtension_;
+  bool wholeNames_;
   std::unique_ptr<Collation> collation_;
   std::string text_;
   std::vector<char> keys_;
@@ -54,5 +56,9 @@ bool SortFiles(TTagList& list, int order);
 // The same with keys gathered beforehand (by the scan that listed the files): the i-th key
 // must be that of entry i's file name.
 bool SortFiles(TTagList& list, int order, const FileSortKeys& keys);
+
+// Sorts names (UTF-8) by the keys of whole names, ascending: folder names in the order in
+// which the list sorts file names. Names with equal keys keep their order.
+void SortNames(std::vector<std::string>& names);
 
 }  // namespace marlinote

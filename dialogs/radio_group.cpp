@@ -1,13 +1,12 @@
 #include "dialogs/radio_group.h"
 
 #include <QButtonGroup>
-#include <QFontMetrics>
 #include <QRadioButton>
 
 namespace marlinote {
 
 RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
-    : QGroupBox(caption, parent), buttons_(new QButtonGroup(this)) {
+    : GroupBox(caption, parent), buttons_(new QButtonGroup(this)) {
   for (int i = 0; i < items.size(); ++i) buttons_->addButton(new QRadioButton(items[i], this), i);
   setItemIndex(0);
 }
@@ -29,15 +28,14 @@ QRadioButton* RadioGroup::item(int index) const {
 }
 
 void RadioGroup::resizeEvent(QResizeEvent* event) {
-  QGroupBox::resizeEvent(event);
+  GroupBox::resizeEvent(event);
   // The items share the height below the caption evenly, as a radio group of the window
-  // system arranges them.
+  // system arranges them; the style says where the caption and the frame leave room.
   const QList<QAbstractButton*> items = buttons_->buttons();
   if (items.isEmpty()) return;
-  const int textHeight = QFontMetrics(font()).height();
-  const int free = height() - textHeight - 5;
-  const int itemHeight = free / items.size();
-  const int top = textHeight + 1 + (free % items.size()) / 2;
+  const QRect area = contentsRect();
+  const int itemHeight = area.height() / items.size();
+  const int top = area.top() + (area.height() % items.size()) / 2;
   for (int i = 0; i < items.size(); ++i)
     buttons_->button(i)->setGeometry(8, top + i * itemHeight, width() - 10, itemHeight);
 }

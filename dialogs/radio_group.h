@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QGroupBox>
 #include <QStringList>
+
+#include "dialogs/group_box.h"
 
 class QButtonGroup;
 class QRadioButton;
@@ -10,7 +11,7 @@ namespace marlinote {
 
 // A captioned group of radio buttons, one per item, stacked in one column; exactly one item
 // is selected, item 0 at the start.
-class RadioGroup : public QGroupBox {
+class RadioGroup : public GroupBox {
   Q_OBJECT
 
  public:

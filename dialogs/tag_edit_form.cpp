@@ -21,6 +21,7 @@ namespace marlinote {
 namespace {
 
 constexpr const char* kNotANumber = "数次以外の文字が存在する";
+const QString kGenrePlaceholder = QStringLiteral("ジャンル指定");
 
 // A signed 32-bit decimal number: blanks before it, at most one sign, then nothing but
 // digits.
@@ -93,8 +94,14 @@ TTagEditForm::TTagEditForm(QWidget* owner, MessageBoxes& messages)
   Edit_GenreComboBox->setEditable(true);
   // Typed text must never become an entry of the list.
   Edit_GenreComboBox->setInsertPolicy(QComboBox::NoInsert);
-  Edit_GenreComboBox->lineEdit()->setPlaceholderText(QStringLiteral("ジャンル指定"));
+  Edit_GenreComboBox->lineEdit()->setPlaceholderText(kGenrePlaceholder);
+  // A wheel turned over the box while another control has the focus neither takes the focus
+  // (which would tick Genre) nor changes the genre.
+  Edit_GenreComboBox->setFocusPolicy(Qt::StrongFocus);
   FormCreate();
+  connect(Edit_GenreComboBox->lineEdit(), &QLineEdit::textEdited, this,
+          &TTagEditForm::Edit_GenreEdited);
+  connect(Edit_GenreComboBox, &QComboBox::activated, this, &TTagEditForm::Edit_GenreEdited);
 
   for (const Row& row : rows_) row.input->installEventFilter(this);
   for (UpDown* upDown : {Edit_YearUpDown, Edit_TrackUpDown})
@@ -123,11 +130,11 @@ void TTagEditForm::FormCreate() {
 QString TTagEditForm::Text(Field field) const {
   switch (field) {
     case Field::Comment:
-      return Edit_CommentMemo->toPlainText();
-    case Field::Genre: {
-      const int index = Edit_GenreComboBox->currentIndex();
-      return index < 0 ? QString() : Edit_GenreComboBox->itemText(index);
-    }
+      // The memo gives its line breaks as LF; stored tags and the programs that read them
+      // expect CR LF.
+      return Edit_CommentMemo->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+    case Field::Genre:
+      return Edit_GenreComboBox->currentText();
     default:
       return static_cast<QLineEdit*>(RowOf(field).input)->text();
   }
@@ -139,7 +146,10 @@ void TTagEditForm::SetText(Field field, const QString& text) {
       Edit_CommentMemo->setPlainText(text);
       break;
     case Field::Genre:
-      SelectGenre(Edit_GenreComboBox->findText(text, Qt::MatchFixedString));
+      Edit_GenreComboBox->setCurrentIndex(Edit_GenreComboBox->findText(text, Qt::MatchFixedString));
+      if (Edit_GenreComboBox->currentIndex() < 0) Edit_GenreComboBox->setEditText(text);
+      Edit_GenreComboBox->lineEdit()->setPlaceholderText(kGenrePlaceholder);
+      genreEdited_ = false;
       break;
     default:
       static_cast<QLineEdit*>(RowOf(field).input)->setText(text);
@@ -151,9 +161,27 @@ bool TTagEditForm::IsTicked(Field field) const { return RowOf(field).check->isCh
 
 void TTagEditForm::SetTicked(Field field, bool ticked) { RowOf(field).check->setChecked(ticked); }
 
-void TTagEditForm::SelectGenre(int index) { Edit_GenreComboBox->setCurrentIndex(index); }
+bool TTagEditForm::Writes(Field field) const {
+  if (!IsTicked(field)) return false;
+  return field != Field::Genre || genreEdited_ || !Text(field).isEmpty();
+}
+
+void TTagEditForm::SetGenreTest(std::function<bool(const std::string&)> holds) {
+  genreHolds_ = std::move(holds);
+}
+
+void TTagEditForm::Edit_GenreEdited() {
+  genreEdited_ = true;
+  // From now on an empty box means an empty genre, and shows as empty.
+  Edit_GenreComboBox->lineEdit()->setPlaceholderText({});
+}
 
 bool TTagEditForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel && watched == Edit_GenreComboBox &&
+      !Edit_GenreComboBox->hasFocus()) {
+    event->accept();
+    return true;
+  }
   if (event->type() == QEvent::FocusIn) {
     // The focus coming back with the window or from the genre list is no arrival.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
@@ -186,14 +214,19 @@ void TTagEditForm::Edit_UpDownClick(UpDown* sender, UpDown::Direction button) {
 
 void TTagEditForm::Edit_OkBtnClick() {
   for (Field field : kFields) {
-    const Row& row = RowOf(field);
+    if (!Writes(field)) continue;
     const QString text = Text(field);
-    const bool asSet = !text.isEmpty() && text == presets_[static_cast<std::size_t>(field)];
-    if (!row.check->isChecked() || asSet || ToLocal(text)) continue;
-    messages_.Show(
-        (row.check->text() + QStringLiteral(" に Shift-JIS で表せない文字が含まれています。"))
-            .toStdString(),
-        kCaptionWarning, kStyleWarning);
+    if (!text.isEmpty() && text == presets_[static_cast<std::size_t>(field)]) continue;
+    const std::optional<std::string> local = ToLocal(text);
+    const char* refusal = nullptr;
+    if (!local)
+      refusal = " に Shift-JIS で表せない文字が含まれています。";
+    else if (field == Field::Genre && genreHolds_ && !genreHolds_(*local))
+      refusal = " に ID3v1 タグのジャンルにない名前が指定されています。";
+    if (!refusal) continue;
+    const Row& row = RowOf(field);
+    messages_.Show((row.check->text() + QString::fromUtf8(refusal)).toStdString(),
+                   kCaptionWarning, kStyleWarning);
     row.input->setFocus();
     return;
   }

@@ -3,6 +3,8 @@
 #include <QString>
 
 #include <array>
+#include <functional>
+#include <string>
 
 #include "dialogs/modal_form.h"
 #include "dialogs/up_down.h"
@@ -19,8 +21,9 @@ class MessageBoxes;
 
 // "タグの編集": new values for the seven fields of the selected files, each with a check box
 // that says whether the field is written at all. The dialog writes nothing itself; the caller
-// presets it, runs it and, on 1, reads the ticked fields. "書換え実行" gives 1 only when every
-// ticked value can be stored in code page 932; "中止" and the close box give 2.
+// presets it, runs it and, on 1, reads the fields to write. "書換え実行" gives 1 only when every
+// value to write can be stored: in code page 932, and a genre where a selected file's tag
+// holds genres only by name from a table; "中止" and the close box give 2.
 class TTagEditForm : public ModalForm {
   Q_OBJECT
 
@@ -35,18 +38,22 @@ class TTagEditForm : public ModalForm {
 
   TTagEditForm(QWidget* owner, MessageBoxes& messages);
 
-  // The input's text (the memo's with its line breaks); for Genre the text of the selected
-  // entry of the genre list, empty when none is selected. Text typed freely into the genre
-  // box is never returned.
+  // What the input shows: the memo's text with its line breaks as CR LF; for Genre the
+  // entry chosen from the list or the text typed, empty while the placeholder shows.
   QString Text(Field field) const;
-  // For Genre: selects the first entry equal to the text, ignoring letter case, or none.
+  // For Genre: selects the first entry equal to the text, ignoring letter case; a text that
+  // is no entry is shown as it is, and an empty one leaves the placeholder.
   // A text left as it was set is taken back unchanged on "書換え実行", even when it shows a
   // byte that code page 932 does not define: the caller writes the file's own bytes.
   void SetText(Field field, const QString& text);
   bool IsTicked(Field field) const;
   void SetTicked(Field field, bool ticked);
-  // Selects entry `index` of the genre list; -1 selects none.
-  void SelectGenre(int index);
+  // Whether the field is to be written: ticked, and for Genre not the placeholder that nobody
+  // typed over or chose an entry for (the focus alone ticks Genre).
+  bool Writes(Field field) const;
+  // Refuses on "書換え実行" a genre to write for which `holds` is false, with a message naming
+  // the field; `holds` gets the genre's code page 932 bytes. Without it any genre is taken.
+  void SetGenreTest(std::function<bool(const std::string&)> holds);
 
   QPushButton* const Edit_OkBtn;
   QPushButton* const Edit_CancelBtn;
@@ -77,6 +84,7 @@ class TTagEditForm : public ModalForm {
   };
 
   void FormCreate();
+  void Edit_GenreEdited();
   void Edit_AllEditEnter(QWidget* sender);
   void Edit_UpDownClick(UpDown* sender, UpDown::Direction button);
   void Edit_OkBtnClick();
@@ -85,6 +93,9 @@ class TTagEditForm : public ModalForm {
   MessageBoxes& messages_;
   // The texts the caller set, which hand the file's own bytes back when left as they are.
   std::array<QString, 7> presets_;
+  // Whether the user typed into the genre box or chose an entry since it was last set.
+  bool genreEdited_ = false;
+  std::function<bool(const std::string&)> genreHolds_;
   const std::array<Row, 7> rows_;
 };
 

@@ -1,16 +1,16 @@
 #include "dialogs/view_setup_form.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QPushButton>
 
+#include "dialogs/group_box.h"
 #include "platform/message_box.h"
 
 namespace marlinote {
 
 TViewSetupForm::TViewSetupForm(QWidget* owner)
     : ModalForm(owner, QStringLiteral("表示設定"), 407, 274),
-      ListViewSetupGroup(Place<QGroupBox>(this, "ListViewSetupGroup", {8, 8, 137, 249},
+      ListViewSetupGroup(Place<GroupBox>(this, "ListViewSetupGroup", {8, 8, 137, 249},
                                           QStringLiteral("タグ情報表示設定"))),
       FileNameCheck(Place<QCheckBox>(ListViewSetupGroup, "FileNameCheck", {8, 16, 97, 17},
                                      QStringLiteral("FileName"))),
@@ -31,7 +31,7 @@ TViewSetupForm::TViewSetupForm(QWidget* owner)
           PlaceButton(this, "CancelButton", {328, 240, 75, 25}, QStringLiteral("キャンセル"))),
       DataTypeCheckBox(Place<QCheckBox>(this, "DataTypeCheckBox", {168, 176, 153, 25},
                                         QStringLiteral("データ形式チェックを行う"))),
-      TagViewGroup(Place<QGroupBox>(this, "TagViewGroup", {160, 8, 233, 105},
+      TagViewGroup(Place<GroupBox>(this, "TagViewGroup", {160, 8, 233, 105},
                                     QStringLiteral("タグ情報表示領域の設定"))),
       GreadEnabledCheck(Place<QCheckBox>(TagViewGroup, "GreadEnabledCheck", {8, 16, 201, 17},
                                          QStringLiteral("網線(グリッド)を表示する"))) {

@@ -5,10 +5,11 @@
 #include "dialogs/modal_form.h"
 
 class QCheckBox;
-class QGroupBox;
 class QPushButton;
 
 namespace marlinote {
+
+class GroupBox;
 
 // "表示設定": which tag columns the list shows, its grid lines and the data-type check before
 // a tag type change. Only check boxes; the caller presets and reads them. "OK" gives 1;
@@ -22,7 +23,7 @@ class TViewSetupForm : public ModalForm {
   // The column boxes in table order, FileName to Track.
   std::array<QCheckBox*, 7> ColumnChecks() const;
 
-  QGroupBox* const ListViewSetupGroup;
+  GroupBox* const ListViewSetupGroup;
   QCheckBox* const FileNameCheck;
   QCheckBox* const AirtistCheck;
   QCheckBox* const AlbumCheck;
@@ -33,7 +34,7 @@ class TViewSetupForm : public ModalForm {
   QPushButton* const Ok_Button;
   QPushButton* const CancelButton;
   QCheckBox* const DataTypeCheckBox;
-  QGroupBox* const TagViewGroup;
+  GroupBox* const TagViewGroup;
   QCheckBox* const GreadEnabledCheck;
 };
 

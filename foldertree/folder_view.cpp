@@ -3,8 +3,7 @@
 #include <QFile>
 #include <QKeyEvent>
 
-#include <algorithm>
-
+#include "catalogue/sort_files.h"
 #include "foldertree/busy_cursor.h"
 #include "foldertree/folder_path.h"
 #include "foldertree/linux_folder_namespace.h"
@@ -111,9 +110,7 @@ bool TFolderView::createChildNodes(QTreeWidgetItem* node, ChildOrder order) {
   const std::string folder = pathOf(node);
   std::optional<std::vector<std::string>> names = folders_->subFolders(folder);
   if (!names) return false;
-  // Byte order (std::string compares as unsigned char), so UTF-8 names come in code point
-  // order and the result does not depend on the locale.
-  if (order == ChildOrder::Sorted) std::sort(names->begin(), names->end());
+  if (order == ChildOrder::Sorted) SortNames(*names);
   QList<QTreeWidgetItem*> children;
   children.reserve(static_cast<qsizetype>(names->size()));
   for (const std::string& name : *names) children.append(makeFolderNode(folder, name));
@@ -186,6 +183,15 @@ void TFolderView::keyPressEvent(QKeyEvent* event) {
   // node; it expands the current node only.
   if (event->key() == Qt::Key_Asterisk) {
     if (QTreeWidgetItem* node = currentItem()) node->setExpanded(true);
+    event->accept();
+    return;
+  }
+  // Enter does what a click does, so the keyboard reaches every folder's files too.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (QTreeWidgetItem* node = currentItem()) {
+      setCurrentItem(node);
+      emit folderClicked();
+    }
     event->accept();
     return;
   }

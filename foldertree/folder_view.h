@@ -15,9 +15,9 @@ namespace marlinote {
 //
 // Children are made lazily, when a node is first expanded or searched through; every folder
 // node made looks one level further down to decide whether it gets an expand button.
-// Children made on expansion are sorted by the byte order of their native names, which for
-// UTF-8 names is the code point order of their texts; the drives and the first level below a
-// root folder keep the order in which they were listed. There is no refresh: folders made or
+// Children made on expansion are sorted by their names as the file list sorts file names
+// (the collation of the user's locale); the drives and the first level below a root folder
+// keep the order in which they were listed. There is no refresh: folders made or
 // removed on disk after a node's children exist show up only after a rebuild.
 class TFolderView : public QTreeWidget {
   Q_OBJECT
@@ -50,7 +50,8 @@ class TFolderView : public QTreeWidget {
   static std::string pathOf(const QTreeWidgetItem* node);
 
  signals:
-  // The user clicked a node; `directory()` tells which folder is selected.
+  // The user clicked a node or pressed Enter on it; `directory()` tells which folder is
+  // selected.
   void folderClicked();
 
  protected:

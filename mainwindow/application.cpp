@@ -1,7 +1,9 @@
 #include "mainwindow/application.h"
 
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 #include <exception>
 
 #include "mainwindow/app_title.h"
@@ -20,12 +22,17 @@ std::string CurrentExceptionText() {
 }
 
 MarlinoteApplication::MarlinoteApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // No display name: the window system would append it to every caption ("謹警 — Marlinote").
   setApplicationName(kAppTitle);
-  setApplicationDisplayName(kAppTitle);
   // The installed desktop entry is marlinote.desktop: this lets desktops match the windows
   // to it (its name and icon in task bars and docks).
   setDesktopFileName(QStringLiteral("marlinote"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/marlinote.svg")));
+  // What Qt draws itself (the save dialog, its overwrite question) speaks the program's
+  // language whatever the user's locale.
+  auto* translator = new QTranslator(this);
+  if (translator->load(QStringLiteral("qt_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    installTranslator(translator);
 }
 
 void MarlinoteApplication::ShowError(const std::string& text) {

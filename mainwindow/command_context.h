@@ -23,4 +23,9 @@ struct CommandContext {
 // The message for a file that cannot be reached, beginning with the file's name.
 std::string AccessMessage(const std::string& fileName);
 
+// Replaces the entry of row `index` by what its file holds now, read as a scan reads it, so
+// that a row shows what was written (a value cut to the tag's room, the kind a later scan
+// finds) rather than what was asked for.
+void ReadBack(WindowState& state, int index);
+
 }  // namespace marlinote

@@ -11,7 +11,8 @@ namespace marlinote {
 void CsvExportCommand::ExportTagListCsv(CommandContext& context) {
   if (context.state.files.Count() == 0) return;
   const SaveFileRequest request{QStringLiteral("CVSファイル"), QStringLiteral("*.csv"),
-                                QStringLiteral("csv"), QFile::decodeName(lastPath_.c_str())};
+                                QStringLiteral("csv"), QFile::decodeName(lastPath_.c_str()),
+                                QFile::decodeName(context.state.listedFolder.c_str())};
   const std::optional<std::string> path = context.ui.AskSaveFileName(request);
   if (!path) return;
   lastPath_ = *path;

@@ -1,9 +1,13 @@
 #include "mainwindow/main_window.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QItemSelection>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
@@ -81,6 +85,7 @@ TMainWindow::TMainWindow(std::unique_ptr<UserInterface> ui,
   TagListView->horizontalHeader()->setHighlightSections(false);
   TagListView->setContextMenuPolicy(Qt::CustomContextMenu);
   TagListView->viewport()->installEventFilter(this);
+  TagListView->installEventFilter(this);
   connect(TagListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
           [this](int section) { RunGuarded([this, section] { TagListViewColumnClick(section); }); });
   connect(TagListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -115,6 +120,7 @@ void TMainWindow::FormCreate() {
   state_.files.Clear();
   state_.filters.ReadFilterList(kFilterFile);
   LoadSettings(*store_, state_.settings, *this);
+  KeepOnScreen();
   BuildColumns();
   state_.SortType = kSortNameAscend;
 }
@@ -150,18 +156,61 @@ void TMainWindow::ApplyFolderViewWidth() {
   FolderTagSplitter->setSizes({folderViewWidth_, std::max(1, rest)});
 }
 
+// A window stored on a screen that is no longer there comes back onto the primary screen,
+// centred, at its size or as much of it as the screen holds.
+void TMainWindow::KeepOnScreen() {
+  const QRect bounds(pos(), size());
+  for (const QScreen* screen : QGuiApplication::screens())
+    if (screen->availableGeometry().intersects(bounds)) return;
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  if (!primary) return;
+  const QRect area = primary->availableGeometry();
+  const QSize fitted = size().boundedTo(area.size());
+  resize(fitted);
+  move(area.x() + (area.width() - fitted.width()) / 2,
+       area.y() + (area.height() - fitted.height()) / 2);
+}
+
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == TagListView->viewport() && event->type() == QEvent::MouseButtonDblClick)
     RunGuarded([this] { TagListViewDblClick(); });
+  // Enter edits the selected files, whatever a double click is set to do.
+  if (watched == TagListView && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      RunGuarded([this] { EditSelectedTags(); });
+      return true;
+    }
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 
+// The columns are rebuilt with the selection kept.
 void TMainWindow::BuildColumns() {
+  const std::vector<int> selected = SelectedRows();
+  const int current = TagListView->currentIndex().row();
   model_->BuildColumns();
   for (int section = 0; section < model_->columnCount(); ++section) {
     const auto entry = static_cast<std::size_t>(model_->ColumnEntry(section));
     TagListView->setColumnWidth(section, state_.settings.ColumnTable[entry].Width);
   }
+  Reselect(selected, current);
+}
+
+void TMainWindow::Reselect(const std::vector<int>& rows, int current) {
+  QItemSelection selection;
+  const int lastColumn = model_->columnCount() - 1;
+  // Runs of neighbouring rows make one range each.
+  for (std::size_t first = 0; first < rows.size();) {
+    std::size_t last = first;
+    while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) ++last;
+    selection.select(model_->index(rows[first], 0), model_->index(rows[last], lastColumn));
+    first = last + 1;
+  }
+  QItemSelectionModel* model = TagListView->selectionModel();
+  if (current >= 0)
+    model->setCurrentIndex(model_->index(current, 0), QItemSelectionModel::NoUpdate);
+  model->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 // A model reset keeps the widths of the header's sections while their number stays.
@@ -185,6 +234,7 @@ void TMainWindow::SearchAll() { ListCurrentFolder(true); }
 
 void TMainWindow::ListCurrentFolder(bool recursive) {
   const std::string folder = FolderView->directory();
+  state_.listedFolder = folder;
   model_->Refill(
       [&] { ListFolder(state_.files, folder, state_.filters, recursive, state_.SortType); });
 }

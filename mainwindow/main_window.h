@@ -77,6 +77,9 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   QMenu* const PopupMenu_FolderView;
 
  protected:
+  // No menu of Qt's own on the menu bar or the tool bars: its one item would hide the tool
+  // bar, and with it the only way to the CSV export.
+  QMenu* createPopupMenu() override { return nullptr; }
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -91,6 +94,8 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   void FormDestroy();
   bool FormCloseQuery();
   void BuildColumns();
+  void Reselect(const std::vector<int>& rows, int current);
+  void KeepOnScreen();
   void ListCurrentFolder(bool recursive);
   void ApplyFolderViewWidth();
   CommandContext Context();

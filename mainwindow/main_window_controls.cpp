@@ -163,8 +163,10 @@ void TMainWindow::ChageTagClick(QObject* sender) {
   static constexpr int kTypeOfTag[] = {kTagId3v1, kTagApe, kTagOgg, kTagId3v2, kTagWma};
   const int tag = TagOf<QAction>(sender).value_or(-1);
   if (tag < 0 || tag >= static_cast<int>(std::size(kTypeOfTag))) return;
+  // The rows are rewritten in place, so the selection stays.
+  const std::vector<int> rows = SelectedRows();
   ConvertSelectedTagTypes(kTypeOfTag[tag]);
-  FillTagList();
+  if (!rows.empty()) RefreshTagListRows(rows.front(), rows.back());
 }
 
 void TMainWindow::FileSortMenuClick(QObject* sender) {

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -61,12 +62,18 @@ int QtUserInterface::ShowModal(QDialog& dialog) { return dialog.exec(); }
 
 std::optional<std::string> QtUserInterface::AskSaveFileName(const SaveFileRequest& request) {
   QFileDialog dialog(owner_);
+  // Qt's own dialog, in the program's language; a desktop's dialog would follow the locale.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilter(request.filterName + " (" + request.pattern + ")");
   dialog.setDefaultSuffix(request.defaultExtension);
   dialog.setSizeGripEnabled(true);
-  if (!request.proposedPath.isEmpty()) dialog.selectFile(request.proposedPath);
+  // The listed folder, proposing the name chosen last.
+  const bool inFolder = QFileInfo(request.folder).isDir();
+  if (inFolder) dialog.setDirectory(request.folder);
+  if (!request.proposedPath.isEmpty())
+    dialog.selectFile(inFolder ? QFileInfo(request.proposedPath).fileName() : request.proposedPath);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
 }

@@ -42,15 +42,14 @@ Prefill FillForm(TTagEditForm& form, const TAbstractTag& tag) {
   return prefill;
 }
 
-// The ticked fields in the order they are written; the dialog has made sure that code page
-// 932 holds each of them.
-FieldList TickedFields(const TTagEditForm& form, const Prefill* prefill) {
+// The fields to write, in the order they are written; the dialog has made sure that code page
+// 932 holds each of them. A value still as the pre-fill showed it keeps the file's own bytes.
+FieldList FieldsToWrite(const TTagEditForm& form, const Prefill* prefill) {
   FieldList edits;
   for (Field field : TTagEditForm::kFields) {
-    if (!form.IsTicked(field)) continue;
+    if (!form.Writes(field)) continue;
     const QString text = form.Text(field);
-    const bool unchanged =
-        prefill && field != Field::Genre && text == prefill->shown[IndexOf(field)];
+    const bool unchanged = prefill && text == prefill->shown[IndexOf(field)];
     const std::optional<std::string> local =
         unchanged ? prefill->bytes[IndexOf(field)] : ToLocal(text);
     edits.push_back({TTagEditForm::FieldKey(field), local ? *local : Utf8ToLocal(text.toStdString())});
@@ -83,7 +82,7 @@ void EditSelectedTags(CommandContext& context, const std::vector<int>& rows) {
 void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::vector<int>& rows,
                   const Prefill* prefill) {
   if (rows.empty()) return;
-  const FieldList edits = TickedFields(form, prefill);
+  const FieldList edits = FieldsToWrite(form, prefill);
   int lastAnswer = kResultOk;
   int chosenKind = kTagNone;
   for (int row : rows) {
@@ -104,6 +103,8 @@ void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::
     TAbstractTag& tag = context.state.files.Get(row);
     switch (SaveFields(tag, edits)) {
       case SaveResult::kSaved:
+        ReadBack(context.state, row);
+        break;
       case SaveResult::kNoTagKind:
         break;
       case SaveResult::kRemoveFailed:

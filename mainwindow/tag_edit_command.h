@@ -22,11 +22,10 @@ struct Prefill {
 // without a tag is first offered a tag kind. On "書換え実行" the ticked fields are written.
 void EditSelectedTags(CommandContext& context, const std::vector<int>& rows);
 
-// Writes the ticked fields of the confirmed dialog into every selected file, offering a tag
-// kind to files that have none, then redraws the rows from the first to the last selected.
-// A ticked field whose text is still what the pre-fill showed keeps the file's own bytes (the
-// memo, for one, gives its line breaks as LF whatever the file held); the genre is always the
-// text of the selected list entry.
+// Writes the fields of the confirmed dialog into every selected file, offering a tag kind to
+// files that have none, then redraws the rows from the first to the last selected; a written
+// row shows what its file holds afterwards. A field is written as the dialog shows it; one
+// whose text is still what the pre-fill showed keeps the file's own bytes.
 void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::vector<int>& rows,
                   const Prefill* prefill = nullptr);
 

@@ -6,11 +6,6 @@
 
 namespace marlinote {
 
-std::string AccessMessage(const std::string& fileName) {
-  return fileName +
-         " にアクセスできません。\n別のプロセスに開かれていないか確認の上、もう一度処理を行ってください。";
-}
-
 bool ConvertTagType(CommandContext& context, int type, int index) {
   TAbstractTag& entry = context.state.files.Get(index);
   if (context.state.settings.DataTypeCheck) {
@@ -34,7 +29,7 @@ bool ConvertTagType(CommandContext& context, int type, int index) {
   }
   TypeChange change = ChangeTagType(entry, type);
   if (change.result == TypeChangeResult::kFailed) return false;
-  if (change.replacement) context.state.files.Replace(index, std::move(change.replacement));
+  if (change.replacement) ReadBack(context.state, index);
   return true;
 }
 

@@ -16,6 +16,7 @@ struct SaveFileRequest {
   QString pattern;           // "*.csv"
   QString defaultExtension;  // appended when the name has none
   QString proposedPath;      // the name chosen last time, or empty
+  QString folder;            // where the dialog opens: the listed folder
 };
 
 // Every blocking call of the main window goes through here: message boxes, modal dialogs,

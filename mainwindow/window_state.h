@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "catalogue/filter_list.h"
 #include "catalogue/settings.h"
 #include "catalogue/tag_list.h"
@@ -13,6 +15,9 @@ struct WindowState {
   FilterList filters;
   MainSettings settings;
   int SortType = kSortNameAscend;
+  // The folder the list was last filled from (native bytes), where the CSV export's save
+  // dialog opens.
+  std::string listedFolder;
 };
 
 }  // namespace marlinote

@@ -47,9 +47,10 @@ std::vector<std::string> Entries(const std::string& folder) {
 }
 
 TEST_F(WindowTest, ViewSetupRebuildsTheColumnsOnlyWhenAColumnBoxChanged) {
-  test::WritePlainFile(Media("a.mp3"));
+  for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) test::WritePlainFile(Media(name));
   Start();
   ClickFolder(media.path() + "/");
+  SelectRows({0, 2});
   window->TagListView->horizontalHeader()->resizeSection(2, 150);
   QSignalSpy rebuilt(&window->Model(), &QAbstractItemModel::modelReset);
 
@@ -85,7 +86,9 @@ TEST_F(WindowTest, ViewSetupRebuildsTheColumnsOnlyWhenAColumnBoxChanged) {
   EXPECT_EQ(Captions(), (QStringList{"Title", "FileName", "Airtist", "Comment", "Year", "Genre",
                                      "Track"}));
   EXPECT_EQ(ColumnWidths(), (std::vector<int>{100, 100, 150, 100, 100, 100, 100}));
-  EXPECT_EQ(ColumnTexts(1), QStringList{"a.mp3"});
+  EXPECT_EQ(ColumnTexts(1), (QStringList{"a.mp3", "b.mp3", "c.mp3"}));
+  // The rebuilt list keeps the selection.
+  EXPECT_EQ(window->SelectedRows(), (std::vector<int>{0, 2}));
 
   // Cancel and the close box leave everything as it was, whatever was changed.
   for (bool closeBox : {false, true}) {
@@ -240,6 +243,8 @@ TEST_F(CsvExportTest, WritesTheListedFilesToTheChosenNameAndProposesItAgain) {
   EXPECT_EQ(ui.saveRequests[0].pattern, "*.csv");
   EXPECT_EQ(ui.saveRequests[0].defaultExtension, "csv");
   EXPECT_EQ(ui.saveRequests[0].proposedPath, "");
+  // The dialog opens in the listed folder.
+  EXPECT_EQ(ui.saveRequests[0].folder, QString::fromStdString(media.path() + "/"));
   EXPECT_EQ(ReadBytes(out), kCsv);
   // The old file was replaced by a new one, not written over: its other name keeps it.
   EXPECT_EQ(ReadBytes(work.file("old.csv")), "old");

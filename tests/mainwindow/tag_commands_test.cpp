@@ -457,15 +457,104 @@ TEST_F(TagCommandTest, OneFileIsPreFilledAndItsLineBreaksStayWhenTheCommentIsNot
   EXPECT_EQ(CreateTagForFile(Media("a.ape"))->GetField("Comment"), "one\r\ntwo");
   EXPECT_EQ(CreateTagForFile(Media("a.ape"))->GetField("Track"), "8");
 
-  // A comment typed anew is written as the memo gives it.
+  // A comment typed anew is written with CR LF line breaks, as tags hold them.
   SelectRows({0});
   ui.Next<TTagEditForm>([](TTagEditForm& form) {
-    form.SetTicked(Field::Comment, true);
-    form.Edit_CommentMemo->setPlainText("three\nfour");
+    QTest::mouseClick(form.Edit_CommentMemo->viewport(), Qt::LeftButton);
+    QTest::keyClick(form.Edit_CommentMemo, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(form.Edit_CommentMemo, "three");
+    QTest::keyClick(form.Edit_CommentMemo, Qt::Key_Return);
+    QTest::keyClicks(form.Edit_CommentMemo, "four");
     return Press(form.Edit_OkBtn);
   });
   ClickTool("TagEditToolButton");
-  EXPECT_EQ(CreateTagForFile(Media("a.ape"))->GetField("Comment"), "three\nfour");
+  EXPECT_EQ(CreateTagForFile(Media("a.ape"))->GetField("Comment"), "three\r\nfour");
+}
+
+// What a save writes as the genre is what the genre box showed: a name that is no list entry
+// comes back as it was from a focus and a confirm, a typed name is written, an emptied box
+// writes an empty genre, and the placeholder that nobody typed over writes nothing.
+TEST_F(TagCommandTest, TheGenreSavedIsWhatTheGenreBoxShowed) {
+  struct Case {
+    std::initializer_list<int> rows;
+    const char* typed;  // nullptr: only a click into the box
+    std::vector<std::string> genres;  // of a.ape, b.ape, c.mp3 afterwards
+  };
+  const Case cases[] = {
+      {{0}, nullptr, {"J-Pop", "Pop", "Rock"}},
+      {{0, 1, 2}, nullptr, {"J-Pop", "Pop", "Rock"}},
+      {{1}, "J-Pop", {"J-Pop", "J-Pop", "Rock"}},
+      {{1}, "", {"J-Pop", "", "Rock"}},
+      {{0, 2}, "Jazz", {"Jazz", "", "Jazz"}},
+  };
+  test::WriteApeFile(Media("a.ape"), {{"Title", "a"}, {"Genre", "J-Pop"}});
+  test::WriteApeFile(Media("b.ape"), {{"Title", "b"}, {"Genre", "Pop"}});
+  test::WriteId3v1File(Media("c.mp3"), {{"Title", "c"}, {"Genre", "Rock"}});
+  const char* const names[] = {"a.ape", "b.ape", "c.mp3"};
+  ListAndSelect({});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed ? c.typed : "(focus only)");
+    const std::vector<std::string> before = {ReadBytes(Media("a.ape")), ReadBytes(Media("b.ape")),
+                                             ReadBytes(Media("c.mp3"))};
+    // One file opens with its genre in the box, a list entry or not.
+    const QString shown =
+        c.rows.size() == 1
+            ? QString::fromStdString(CreateTagForFile(Media(names[*c.rows.begin()]))->GetField("Genre"))
+            : QString();
+    SelectRows(c.rows);
+    ui.Next<TTagEditForm>([&c, &shown](TTagEditForm& form) {
+      QComboBox* genres = form.Edit_GenreComboBox;
+      EXPECT_EQ(genres->lineEdit()->text(), shown);
+      QTest::mouseClick(genres->lineEdit(), Qt::LeftButton);
+      if (c.typed) {
+        QTest::keyClick(genres, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(genres, Qt::Key_Delete);
+        QTest::keyClicks(genres, QString::fromUtf8(c.typed));
+      }
+      return Press(form.Edit_OkBtn);
+    });
+    ClickTool("TagEditToolButton");
+    EXPECT_TRUE(ui.boxes.shown.empty());
+    for (std::size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(CreateTagForFile(Media(names[i]))->GetField("Genre"), c.genres[i]) << names[i];
+      // Without typing, every file keeps every byte.
+      if (!c.typed) {
+        EXPECT_EQ(ReadBytes(Media(names[i])), before[i]) << names[i];
+      }
+    }
+    EXPECT_EQ(ColumnTexts(6), (QStringList{QString::fromStdString(c.genres[0]),
+                                           QString::fromStdString(c.genres[1]),
+                                           QString::fromStdString(c.genres[2])}));
+  }
+}
+
+// After a type change or a save, a written row shows what its file holds (an ID3v1 trailer
+// cuts a long comment or title), and the selection stays.
+TEST_F(TagCommandTest, WrittenRowsShowWhatTheirFilesHoldAndTheSelectionStays) {
+  const std::string longComment = "a comment longer than twenty-eight bytes";
+  test::WriteApeFile(Media("a.ape"), {{"Title", "a"}, {"Comment", longComment}});
+  test::WriteApeFile(Media("b.ape"), {{"Title", "b"}});
+  test::WriteApeFile(Media("c.ape"), {{"Title", "c"}, {"Comment", longComment}});
+  ListAndSelect({0, 2});
+  window->State().settings.DataTypeCheck = false;
+  Trigger("TagTypeID3v1");
+  const QString cut = QString::fromStdString(longComment.substr(0, 28));
+  EXPECT_EQ(ColumnTexts(4), (QStringList{cut, "", cut}));
+  EXPECT_EQ(window->State().files.Get(0).GetField("Comment"), longComment.substr(0, 28));
+  EXPECT_EQ(MarkOf(0), kTagId3v1);
+  EXPECT_EQ(MarkOf(1), kTagApe);
+  EXPECT_EQ(window->SelectedRows(), (std::vector<int>{0, 2}));
+
+  const std::string longTitle = "a title that is longer than thirty bytes";
+  ui.Next<TTagEditForm>([&](TTagEditForm& form) {
+    form.SetTicked(Field::Title, true);
+    form.Edit_TitleEdit->setText(QString::fromStdString(longTitle));
+    return Press(form.Edit_OkBtn);
+  });
+  ClickTool("TagEditToolButton");
+  const QString cutTitle = QString::fromStdString(longTitle.substr(0, 30));
+  EXPECT_EQ(ColumnTexts(0), (QStringList{cutTitle, "b", cutTitle}));
+  EXPECT_EQ(window->SelectedRows(), (std::vector<int>{0, 2}));
 }
 
 TEST_F(TagCommandTest, OneFileWithoutATagAnsweredNoIsAskedAgainByNameAndNotWritten) {
