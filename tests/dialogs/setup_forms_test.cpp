@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/filter_setup_form.h"
+#include "dialogs/group_box.h"
 #include "dialogs/other_setup_form.h"
 #include "dialogs/radio_group.h"
 #include "dialogs/tag_edit_form.h"
@@ -98,6 +99,45 @@ TEST(OtherSetupFormTest, OpensOnThePresetChoiceAndHandsBackTheNewOne) {
   EXPECT_EQ(form.itemIndex(), 0);
   QTest::mouseClick(form.OkButton, Qt::LeftButton);
   EXPECT_EQ(form.result(), kResultOk);
+}
+
+// At the font in use a group's caption takes more height than the controls' places allow for:
+// the controls sit below the caption and inside the frame, the groups keep their places, and
+// every caption stands in from the frame's edge, also where the group is at the dialog's edge.
+TEST(GroupBoxTest, NothingOverlapsAGroupsCaptionOrFrame) {
+  struct Case {
+    std::function<std::unique_ptr<QWidget>()> make;
+    std::vector<std::pair<const char*, QRect>> groups;
+  };
+  const Case cases[] = {
+      {[] { return std::make_unique<TViewSetupForm>(nullptr); },
+       {{"ListViewSetupGroup", {8, 8, 137, 249}}, {"TagViewGroup", {160, 8, 233, 105}}}},
+      {[] { return std::make_unique<TTagSelectForm>(nullptr, false); },
+       {{"TagTypeRadioGroup", {0, 8, 257, 121}}}},
+      {[] { return std::make_unique<TOtherSetupForm>(nullptr); },
+       {{"MouseLeftButtonRadioGroup", {8, 8, 169, 89}}}},
+  };
+  for (const Case& c : cases) {
+    std::unique_ptr<QWidget> form = c.make();
+    ShowActive(*form);
+    for (const auto& [name, place] : c.groups) {
+      SCOPED_TRACE(name);
+      auto* group = form->findChild<GroupBox*>(name);
+      ASSERT_NE(group, nullptr);
+      EXPECT_EQ(group->geometry(), place);
+      const QRect caption = group->CaptionRect();
+      EXPECT_GE(group->mapTo(form.get(), caption.topLeft()).x(), GroupBox::kCaptionIndent);
+      EXPECT_LE(caption.right(), group->width());
+      const QRect inside = group->contentsRect();
+      for (QWidget* control : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        SCOPED_TRACE(control->objectName().toStdString() + " " +
+                     control->property("text").toString().toStdString());
+        EXPECT_GE(control->y(), inside.top());
+        EXPECT_LE(control->geometry().bottom(), inside.bottom());
+        EXPECT_FALSE(control->geometry().intersects(caption));
+      }
+    }
+  }
 }
 
 // Every dialog answers 2 when its window is closed, from a running modal loop too, and when

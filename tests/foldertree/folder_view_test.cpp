@@ -4,6 +4,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <unicode/locid.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -123,10 +125,17 @@ TEST_F(FolderViewTest, ExpansionRemovesAnEmptyButtonAndRetriesAFolderItCouldNotL
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(FolderViewTest, ExpandedChildrenAreSortedByBytesAndLookOneLevelDown) {
+// Children come in the order in which the file list sorts names: the collation of the user's
+// locale (here ICU's en_US), letter case aside, punctuation counted; names that differ only in
+// case keep the order in which they were listed.
+TEST_F(FolderViewTest, ExpandedChildrenAreSortedAsTheListSortsNamesAndLookOneLevelDown) {
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Locale former = icu::Locale::getDefault();
+  icu::Locale::setDefault(icu::Locale("en_US"), status);
+  ASSERT_TRUE(U_SUCCESS(status));
   makeFolders({"v/plain", "v/onlyHidden/.h", "v/deep/x", "v/.hidden/x", "v/lost+found/x",
                "v/System Volume Information/x", "v/SYSTEM VOLUME information/x", "v/émile",
-               "v/_x", "v/10", "v/9"});
+               "v/_x", "v/10", "v/9", "v/Music", "v/bin", "v/Äpfel", "v/cherry"});
   makeFile("v/plain/song.mp3");
   makeFile("v/file.txt");
   fs::create_directory_symlink(tmp.file("v/deep"), tmp.file("v/link"));
@@ -134,12 +143,14 @@ TEST_F(FolderViewTest, ExpandedChildrenAreSortedByBytesAndLookOneLevelDown) {
   fs::create_symlink(tmp.file("v/file.txt"), tmp.file("v/filelink"));
   load({{"", "v"}});
   view->expandItem(drive(0));
+  icu::Locale::setDefault(former, status);
 
   const std::vector<std::pair<QString, bool>> expected = {
-      {".hidden", true},   {"10", false},    {"9", false},
-      {"SYSTEM VOLUME information", false},  {"System Volume Information", false},
-      {"_x", false},       {"deep", true},   {"link", true},
-      {"lost+found", false}, {"onlyHidden", true}, {"plain", false}, {"émile", false}};
+      {"_x", false},       {".hidden", true},  {"10", false},     {"9", false},
+      {"Äpfel", false},    {"bin", false},     {"cherry", false}, {"deep", true},
+      {"émile", false},    {"link", true},     {"lost+found", false}, {"Music", false},
+      {"onlyHidden", true}, {"plain", false},
+      {"System Volume Information", false},    {"SYSTEM VOLUME information", false}};
   QStringList names;
   for (const auto& [name, button] : expected) names << name;
   ASSERT_EQ(childTexts(drive(0)), names);
@@ -237,8 +248,10 @@ TEST_F(FolderViewTest, RootModeShowsTheFolderWithItsFirstLevelInListedOrder) {
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(FolderViewTest, OnlyAClickOnANodeIsReported) {
-  makeFolders({"v"});
+// A click or Enter on a node is reported; setting the folder and moving with the arrow keys
+// only select.
+TEST_F(FolderViewTest, AClickOrEnterOnANodeIsReportedAndNothingElse) {
+  makeFolders({"v/a"});
   load({{"", "v"}});
   QSignalSpy clicks(view.get(), &TFolderView::folderClicked);
   view->resize(300, 200);
@@ -249,6 +262,17 @@ TEST_F(FolderViewTest, OnlyAClickOnANodeIsReported) {
   view->clearSelection();
   QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualItemRect(drive(0)).center());
   EXPECT_EQ(clicks.count(), 1);
+  EXPECT_EQ(view->directory(), tmp.file("v") + "/");
+
+  view->expandItem(drive(0));
+  QTest::keyClick(view.get(), Qt::Key_Down);
+  EXPECT_EQ(view->directory(), tmp.file("v/a"));
+  EXPECT_EQ(clicks.count(), 1);
+  QTest::keyClick(view.get(), Qt::Key_Return);
+  EXPECT_EQ(clicks.count(), 2);
+  QTest::keyClick(view.get(), Qt::Key_Up);
+  QTest::keyClick(view.get(), Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(clicks.count(), 3);
   EXPECT_EQ(view->directory(), tmp.file("v") + "/");
 }
 

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
 
@@ -232,6 +233,29 @@ TEST_F(WindowTest, DoubleClickOpensTheFirstSelectedFileWhenSoSetAndOtherwiseEdit
   list->clearSelection();
   DoubleClick(rows, {50, rows->height() - 5});
   EXPECT_EQ(ui.opened.size(), 1u);
+}
+
+// Without a mouse: the arrow keys move through the tree without listing, Enter lists the
+// folder; Enter in the list edits the selected files, even where a double click opens them.
+TEST_F(WindowTest, TheKeyboardListsAFolderAndEditsTheSelection) {
+  for (const char* folder : {"a", "b"}) fs::create_directory(Media(folder));
+  for (const char* file : {"a/1.mp3", "b/2.mp3", "b/3.mp3"}) WritePlainFile(Media(file));
+  Start();
+  window->State().settings.FileExtSync = 1;
+  TFolderView* tree = window->FolderView;
+  tree->setDirectory(Media("a"));
+  QTest::keyClick(tree, Qt::Key_Down);
+  EXPECT_EQ(tree->directory(), Media("b"));
+  EXPECT_TRUE(ListedNames().empty());
+  QTest::keyClick(tree, Qt::Key_Return);
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"2.mp3", "3.mp3"}));
+
+  SelectRows({0, 1});
+  ui.Next<TTagEditForm>([](TTagEditForm& form) { return test::Press(form.Edit_CancelBtn); });
+  QTest::keyClick(window->TagListView, Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(ui.dialogTitles, std::vector<QString>{"タグの編集"});
+  EXPECT_TRUE(ui.opened.empty());
+  EXPECT_EQ(window->SelectedRows(), (std::vector<int>{0, 1}));
 }
 
 // A tag object that counts how often the list reads it.

@@ -1,12 +1,16 @@
 // Start-up, the close query, shut-down and the settings that come back at the next start.
+#include <QContextMenuEvent>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QMenuBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <filesystem>
@@ -242,6 +246,61 @@ TEST_F(WindowTest, WindowBoundsAndTheFolderTreeWidthComeBackAfterARestart) {
   EXPECT_EQ(StoredNumber("", "WindowLeft"), 50u);
   EXPECT_EQ(StoredNumber("", "WindowWidth"), 900u);
   EXPECT_EQ(StoredNumber("", "FolderViewWidth"), static_cast<unsigned>(dragged));
+}
+
+// Bounds stored on a screen that is gone bring the window back onto the primary screen,
+// centred, shrunk where it is larger; bounds that still reach a screen are kept.
+TEST_F(WindowTest, StoredBoundsOffEveryScreenComeBackOntoThePrimaryScreen) {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  const auto centred = [&](QSize size) {
+    return QRect(screen.x() + (screen.width() - size.width()) / 2,
+                 screen.y() + (screen.height() - size.height()) / 2, size.width(), size.height());
+  };
+  struct Case {
+    QRect stored;
+    QRect shown;
+  };
+  const Case cases[] = {
+      {{screen.right() - 10, screen.bottom() - 10, 300, 200},
+       {screen.right() - 10, screen.bottom() - 10, 300, 200}},
+      {{screen.right() + 100, 50, 300, 200}, centred({300, 200})},
+      {{-5000, -4000, 300, 200}, centred({300, 200})},
+      {{50, screen.bottom() + 1, screen.width() + 400, 200}, centred({screen.width(), 200})},
+      {{screen.right() + 1, 0, screen.width() + 400, screen.height() + 300}, screen},
+  };
+  const auto dword = [](int value) {
+    return QString::asprintf("dword:%08x", static_cast<unsigned>(value)).toStdString();
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(QString::asprintf("%d,%d %dx%d", c.stored.x(), c.stored.y(), c.stored.width(),
+                                   c.stored.height())
+                     .toStdString());
+    WriteSettings("[HKEY_CURRENT_USER\\Software\\Velmora\\Marlinote]\n\"WindowLeft\"=" +
+                  dword(c.stored.x()) + "\n\"WindowTop\"=" + dword(c.stored.y()) +
+                  "\n\"WindowWidth\"=" + dword(c.stored.width()) + "\n\"WindowHeight\"=" +
+                  dword(c.stored.height()) + "\n");
+    Start();
+    EXPECT_EQ(QRect(window->pos(), window->size()), c.shown);
+    Destroy();
+  }
+}
+
+// A right click on the menu bar or the tool bars opens nothing: Qt's own menu there would
+// only offer to hide the tool bar, and with it the CSV export.
+TEST_F(WindowTest, NoMenuOpensOnTheMenuBarOrTheToolBars) {
+  Start();
+  QList<QWidget*> bars{window->menuBar()};
+  for (QToolBar* bar : window->findChildren<QToolBar*>()) bars << bar;
+  ASSERT_EQ(bars.size(), 4);
+  for (QWidget* bar : bars) {
+    SCOPED_TRACE(bar->objectName().toStdString());
+    const QPoint at = bar->rect().center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, bar->mapToGlobal(at));
+    QApplication::sendEvent(bar, &event);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  }
+  for (QToolBar* bar : window->findChildren<QToolBar*>()) EXPECT_TRUE(bar->isVisible());
 }
 
 TEST_F(WindowTest, AnExceptionInAHandlerIsShownInAnErrorBoxAndTheWindowGoesOn) {

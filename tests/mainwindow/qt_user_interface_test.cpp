@@ -1,0 +1,124 @@
+// What Qt draws for the window: the message boxes, the dialogs and the save dialog, with
+// captions exactly the program's own and every text that Qt supplies in Japanese.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include "dialogs/filter_setup_form.h"
+#include "dialogs/other_setup_form.h"
+#include "dialogs/tag_edit_form.h"
+#include "dialogs/tag_select_form.h"
+#include "dialogs/view_setup_form.h"
+#include "mainwindow/qt_user_interface.h"
+#include "tests/dialogs/dialog_testing.h"
+#include "tests/dialogs/recording_message_boxes.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/temp_dir.h"
+
+namespace marlinote {
+namespace {
+
+// Runs `act` on the next modal window as soon as it is shown, from inside its own loop.
+void OnNextModal(std::function<void(QWidget&)> act) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    act(*modal);
+  });
+  timer->start(5);
+}
+
+TEST(QtUserInterfaceTest, CaptionsAreTheProgramsOwnWithNothingAppended) {
+  // A display name set for the application would be appended to every caption by the window
+  // system ("謹警 — Marlinote"); none is set, so it only follows the application's name.
+  const QString name = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName("probe");
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "probe");
+  QCoreApplication::setApplicationName(name);
+
+  struct Box {
+    int style;
+    const char* caption;
+    QStringList buttons;
+  };
+  const Box boxes[] = {
+      {kStyleQuestion, "謹警", {"はい(&Y)", "いいえ(&N)"}},
+      {kStyleWarning, "謹警", {"OK"}},
+      {kStyleError, "謹謝", {"OK"}},
+  };
+  QtUserInterface ui(nullptr);
+  for (const Box& box : boxes) {
+    QString caption;
+    QStringList buttons;
+    OnNextModal([&](QWidget& shown) {
+      caption = shown.windowTitle();
+      auto& messageBox = dynamic_cast<QMessageBox&>(shown);
+      for (QAbstractButton* button : messageBox.buttons()) buttons << button->text();
+      messageBox.buttons().back()->click();
+    });
+    ui.Show("text", box.caption, box.style);
+    EXPECT_EQ(caption, QString::fromUtf8(box.caption));
+    EXPECT_EQ(buttons, box.buttons);
+  }
+  QString plainCaption;
+  OnNextModal([&](QWidget& shown) {
+    plainCaption = shown.windowTitle();
+    shown.close();
+  });
+  ui.ShowPlain("text");
+  EXPECT_EQ(plainCaption, "Marlinote");
+
+  test::RecordingMessageBoxes messages;
+  const std::pair<std::function<std::unique_ptr<QDialog>()>, const char*> dialogs[] = {
+      {[&] { return std::make_unique<TTagEditForm>(nullptr, messages); }, "タグの編集"},
+      {[] { return std::make_unique<TTagSelectForm>(nullptr, false); }, "タグ選択"},
+      {[] { return std::make_unique<TViewSetupForm>(nullptr); }, "表示設定"},
+      {[&] { return std::make_unique<TFilterSetupForm>(nullptr, messages); },
+       "ファイルフィルタの設定"},
+      {[] { return std::make_unique<TOtherSetupForm>(nullptr); }, "その他の設定"},
+  };
+  for (const auto& [make, title] : dialogs)
+    EXPECT_EQ(make()->windowTitle(), QString::fromUtf8(title));
+}
+
+// The save dialog is Qt's own, so that it speaks Japanese on every desktop; it opens in the
+// listed folder with the name chosen last, and asks in Japanese before replacing a file.
+TEST(QtUserInterfaceTest, TheSaveDialogSpeaksJapaneseAndOpensInTheListedFolder) {
+  test::TempDir folder;
+  test::WriteBytes(folder.file("list.csv"), "old");
+  const SaveFileRequest request{"CVSファイル", "*.csv", "csv", "/elsewhere/list.csv",
+                                QString::fromStdString(folder.path())};
+  QString directory, title, acceptLabel, question;
+  OnNextModal([&](QWidget& shown) {
+    auto& dialog = dynamic_cast<QFileDialog&>(shown);
+    directory = dialog.directory().absolutePath();
+    title = dialog.windowTitle();
+    acceptLabel = dialog.labelText(QFileDialog::Accept);
+    OnNextModal([&](QWidget& box) {
+      question = dynamic_cast<QMessageBox&>(box).text();
+      dynamic_cast<QMessageBox&>(box).button(QMessageBox::No)->click();
+    });
+    // The proposed name, in the listed folder, is there already.
+    QMetaObject::invokeMethod(&dialog, "accept");
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.reject();
+  });
+  QtUserInterface ui(nullptr);
+  EXPECT_EQ(ui.AskSaveFileName(request), std::nullopt);
+  EXPECT_EQ(directory, QString::fromStdString(folder.path()));
+  EXPECT_EQ(title, "名前を付けて保存");
+  EXPECT_EQ(acceptLabel, "保存(&S)");
+  EXPECT_EQ(question, "list.csv は既に存在します。\n置き換えますか?");
+}
+
+}  // namespace
+}  // namespace marlinote
