@@ -10,6 +10,12 @@ namespace marlinote {
 
 GroupBox::GroupBox(const QString& caption, QWidget* parent) : QGroupBox(caption, parent) {}
 
+int GroupBox::ContentsTop() const {
+  // Below the caption and the frame, which the style keeps out of the contents rectangle, as
+  // far as the style sets a group's contents off its frame.
+  return contentsRect().top() + style()->pixelMetric(QStyle::PM_LayoutTopMargin, nullptr, this);
+}
+
 QRect GroupBox::CaptionRect() const {
   QStyleOptionGroupBox option;
   initStyleOption(&option);
@@ -38,11 +44,10 @@ void GroupBox::showEvent(QShowEvent* event) {
 }
 
 void GroupBox::LayContents() {
-  // The style keeps the room of the caption and the frame out of the contents rectangle.
   const QList<QWidget*> controls = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
   int top = INT_MAX;
   for (const QWidget* control : controls) top = std::min(top, control->y());
-  const int shift = contentsRect().top() - top;
+  const int shift = ContentsTop() - top;
   if (controls.isEmpty() || shift <= 0) return;
   for (QWidget* control : controls) control->move(control->x(), control->y() + shift);
 }

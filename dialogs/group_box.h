@@ -20,6 +20,8 @@ class GroupBox : public QGroupBox {
 
   // Where the caption is drawn, in the group's coordinates.
   QRect CaptionRect() const;
+  // Where the controls may begin at the top, clear of the caption and the frame.
+  int ContentsTop() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -33,7 +33,8 @@ void RadioGroup::resizeEvent(QResizeEvent* event) {
   // system arranges them; the style says where the caption and the frame leave room.
   const QList<QAbstractButton*> items = buttons_->buttons();
   if (items.isEmpty()) return;
-  const QRect area = contentsRect();
+  QRect area = contentsRect();
+  area.setTop(ContentsTop());
   const int itemHeight = area.height() / items.size();
   const int top = area.top() + (area.height() % items.size()) / 2;
   for (int i = 0; i < items.size(); ++i)

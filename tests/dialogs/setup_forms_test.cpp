@@ -132,7 +132,7 @@ TEST(GroupBoxTest, NothingOverlapsAGroupsCaptionOrFrame) {
       for (QWidget* control : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         SCOPED_TRACE(control->objectName().toStdString() + " " +
                      control->property("text").toString().toStdString());
-        EXPECT_GE(control->y(), inside.top());
+        EXPECT_GE(control->y(), group->ContentsTop());
         EXPECT_LE(control->geometry().bottom(), inside.bottom());
         EXPECT_FALSE(control->geometry().intersects(caption));
       }

@@ -1,23 +1,32 @@
-// Makes a picture of the main window listing a folder of files whose tags hold Japanese text,
-// to look at the layout, the fonts, the tool button images and the tag marks. The window
-// runs as it does for a user, on its own settings file and filter file in a temporary folder.
+// Makes pictures of the main window listing a folder of files whose tags hold Japanese text,
+// and of every dialog and box it opens, to look at the layout, the fonts, the tool button
+// images, the tag marks and the texts. The window runs as it does for a user, with Qt's own
+// boxes and dialogs, on its own settings file and filter file in a temporary folder.
 //
-// Usage: marlinote-screenshot <window.png> [<tag-edit-dialog.png>]
+// Usage: marlinote-screenshot <folder>
+// writes window.png, tag-edit.png, question.png, tag-select.png, view-setup.png,
+// filter-setup.png, other-setup.png and save-dialog.png into the folder.
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <map>
 
 #include "foldertree/folder_view.h"
 #include "mainwindow/application.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/qt_user_interface.h"
 #include "tags/text_conversion.h"
-#include "tests/mainwindow/scripted_ui.h"
 #include "tests/mainwindow/window_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -31,7 +40,7 @@ void MakeFolder(const std::string& folder) {
                      {{"Title", Local("桜の花びら")},
                       {"Artist", Local("山田 花子")},
                       {"Album", Local("春の歌")},
-                      {"Comment", Local("一曲目")},
+                      {"Comment", Local("一曲目\r\n春の朝に")},
                       {"Year", "2003"},
                       {"Genre", "J-Pop"},
                       {"Track", "1"}});
@@ -47,18 +56,56 @@ void MakeFolder(const std::string& folder) {
   test::WritePlainFile(folder + "/04 タグなし.wav");
 }
 
-// Shows the tag edit dialog pre-filled from the selected row, grabs it and cancels.
-class GrabbingUi : public test::ScriptedUi {
+// The boxes and dialogs Qt draws for a user, each pictured the first time it is shown and then
+// answered: a question with its default button, a dialog and the save dialog cancelled.
+class PicturingUi : public QtUserInterface {
  public:
-  explicit GrabbingUi(QString path) : path_(std::move(path)) {}
+  explicit PicturingUi(QDir folder) : QtUserInterface(nullptr), folder_(std::move(folder)) {}
+
+  int Show(const std::string& text, const std::string& caption, int style) override {
+    WhenShown("question.png", [](QWidget& box) {
+      static_cast<QMessageBox&>(box).defaultButton()->click();
+    });
+    return QtUserInterface::Show(text, caption, style);
+  }
   int ShowModal(QDialog& dialog) override {
+    static const std::map<QString, QString> kPictures = {
+        {"タグの編集", "tag-edit.png"},     {"タグ選択", "tag-select.png"},
+        {"表示設定", "view-setup.png"},     {"ファイルフィルタの設定", "filter-setup.png"},
+        {"その他の設定", "other-setup.png"}};
     dialog.show();
-    if (QTest::qWaitForWindowExposed(&dialog)) dialog.grab().save(path_);
+    if (QTest::qWaitForWindowExposed(&dialog)) Picture(kPictures.at(dialog.windowTitle()), dialog);
     return kResultCancel;
   }
+  std::optional<std::string> AskSaveFileName(const SaveFileRequest& request) override {
+    WhenShown("save-dialog.png", [](QWidget& dialog) { static_cast<QDialog&>(dialog).reject(); });
+    return QtUserInterface::AskSaveFileName(request);
+  }
+
+  void Picture(const QString& name, QWidget& window) {
+    if (!pictured_.contains(name) && window.grab().save(folder_.filePath(name)))
+      pictured_.insert(name);
+  }
+  int Count() const { return static_cast<int>(pictured_.size()); }
 
  private:
-  QString path_;
+  // Pictures the next modal window once it is drawn, from inside its own loop, then answers it.
+  void WhenShown(const QString& name, std::function<void(QWidget&)> answer) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [this, timer, name, answer] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (!modal || !modal->isVisible()) return;
+      timer->stop();
+      timer->deleteLater();
+      QTest::qWait(50);
+      Picture(name, *modal);
+      answer(*modal);
+    });
+    timer->start(10);
+  }
+
+  QDir folder_;
+  QSet<QString> pictured_;
 };
 
 }  // namespace
@@ -66,15 +113,14 @@ class GrabbingUi : public test::ScriptedUi {
 
 int main(int argc, char** argv) {
   using namespace marlinote;
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <window.png> [<tag-edit-dialog.png>]\n", argv[0]);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
     return 2;
   }
   MarlinoteApplication app(argc, argv);
   // Absolute, since the window runs in a folder of its own.
-  const QString windowPicture = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
-  const QString dialogPicture =
-      argc > 2 ? QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath() : QString();
+  const QDir pictures(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
+  if (!pictures.mkpath(".")) return 1;
 
   test::TempDir work;
   test::TempDir media;
@@ -84,8 +130,9 @@ int main(int argc, char** argv) {
   std::filesystem::create_directory(folder);
   MakeFolder(folder);
 
-  auto ui = std::make_unique<GrabbingUi>(dialogPicture);
-  TMainWindow window(std::move(ui), std::make_unique<test::TempVolumes>(media.path()));
+  auto owned = std::make_unique<PicturingUi>(pictures);
+  PicturingUi& ui = *owned;
+  TMainWindow window(std::move(owned), std::make_unique<test::TempVolumes>(media.path()));
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
 
@@ -96,11 +143,19 @@ int main(int argc, char** argv) {
                     tree->visualItemRect(tree->currentItem()).center());
   window.TagListView->selectRow(1);
   QTest::qWait(50);
+  ui.Picture("window.png", window);
 
-  bool ok = window.grab().save(windowPicture);
-  if (!dialogPicture.isEmpty()) {
-    window.EditSelectedTags();
-    ok = ok && QFile::exists(dialogPicture);
-  }
-  return ok ? 0 : 1;
+  // The APE file: pre-filled, its genre no entry of the list.
+  window.TagListView->selectRow(0);
+  window.EditSelectedTags();
+  // The file without a tag: the question, then the tag kind.
+  window.TagListView->selectRow(3);
+  window.EditSelectedTags();
+  window.OpenViewSetup();
+  window.OpenFilterSetup();
+  window.OpenOtherSetup();
+  window.ExportTagListCsv();
+  const int expected = 8;
+  if (ui.Count() != expected) std::fprintf(stderr, "%d of %d pictures made\n", ui.Count(), expected);
+  return ui.Count() == expected ? 0 : 1;
 }
