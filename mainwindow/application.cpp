@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTranslator>
 #include <exception>
@@ -28,8 +29,9 @@ MarlinoteApplication::MarlinoteApplication(int& argc, char** argv) : QApplicatio
   // to it (its name and icon in task bars and docks).
   setDesktopFileName(QStringLiteral("marlinote"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/marlinote.svg")));
-  // What Qt draws itself (the save dialog, its overwrite question) speaks the program's
-  // language whatever the user's locale.
+  // What Qt draws itself (the save dialog, the kinds of file it names, its overwrite
+  // question) speaks the program's language whatever the user's locale.
+  QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
   auto* translator = new QTranslator(this);
   if (translator->load(QStringLiteral("qt_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     installTranslator(translator);
