@@ -1,5 +1,6 @@
 #include "mainwindow/tag_edit_command.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "dialogs/local_text.h"
@@ -7,6 +8,7 @@
 #include "dialogs/tag_select_form.h"
 #include "mainwindow/tag_type_change.h"
 #include "mainwindow/user_interface.h"
+#include "tags/genre_table.h"
 #include "tags/tag_edit.h"
 #include "tags/tag_types.h"
 #include "tags/text_conversion.h"
@@ -57,6 +59,15 @@ FieldList FieldsToWrite(const TTagEditForm& form, const Prefill* prefill) {
   return edits;
 }
 
+// An ID3v1 tag stores its genre as a byte of the genre table: where a selected file holds
+// one, a genre the table lacks is refused before anything is written.
+void GuardGenre(TTagEditForm& form, const TTagList& files, const std::vector<int>& rows) {
+  const bool id3v1 = std::any_of(rows.begin(), rows.end(),
+                                 [&](int row) { return files.Get(row).GetTagType() == kTagId3v1; });
+  if (id3v1)
+    form.SetGenreTest([](const std::string& genre) { return FindGenreIndex(genre).has_value(); });
+}
+
 }  // namespace
 
 void EditSelectedTags(CommandContext& context, const std::vector<int>& rows) {
@@ -75,6 +86,7 @@ void EditSelectedTags(CommandContext& context, const std::vector<int>& rows) {
     }
     prefill = FillForm(form, context.state.files.Get(row));
   }
+  GuardGenre(form, context.state.files, rows);
   if (context.ui.ShowModal(form) == kResultOk)
     ApplyTagEdit(context, form, rows, prefill ? &*prefill : nullptr);
 }

@@ -18,6 +18,7 @@
 #include "dialogs/tag_select_form.h"
 #include "mainwindow/images.h"
 #include "mainwindow/tag_list_model.h"
+#include "tags/genre_table.h"
 #include "tags/id3v1_trailer.h"
 #include "tags/tag_probe.h"
 #include "tags/tag_types.h"
@@ -526,6 +527,51 @@ TEST_F(TagCommandTest, TheGenreSavedIsWhatTheGenreBoxShowed) {
                                            QString::fromStdString(c.genres[1]),
                                            QString::fromStdString(c.genres[2])}));
   }
+}
+
+// An ID3v1 trailer holds a genre as a byte of its table: with such a file selected, a typed
+// name the table lacks is refused naming the field and the dialog stays open; a spelling the
+// table knows is taken, and each file then shows what it holds.
+TEST_F(TagCommandTest, AGenreAnId3v1TagCannotHoldIsRefusedAndTheDialogStaysOpen) {
+  test::WriteApeFile(Media("a.ape"), {{"Title", "a"}, {"Genre", "Pop"}});
+  test::WriteId3v1File(Media("b.mp3"), {{"Title", "b"}, {"Genre", "Rock"}});
+  const std::string ape = ReadBytes(Media("a.ape"));
+  const std::string mp3 = ReadBytes(Media("b.mp3"));
+  ListAndSelect({0, 1});
+  ui.Next<TTagEditForm>([&](TTagEditForm& form) {
+    QComboBox* genres = form.Edit_GenreComboBox;
+    QTest::mouseClick(genres->lineEdit(), Qt::LeftButton);
+    QTest::keyClicks(genres, "J-Pop");
+    EXPECT_EQ(Press(form.Edit_OkBtn), 0);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(genres->hasFocus());
+    EXPECT_EQ(ReadBytes(Media("a.ape")), ape);
+    EXPECT_EQ(ReadBytes(Media("b.mp3")), mp3);
+    QTest::keyClick(genres, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(genres, "drum & bass");
+    return Press(form.Edit_OkBtn);
+  });
+  ClickTool("TagEditToolButton");
+  ASSERT_EQ(ui.boxes.shown.size(), 1u);
+  EXPECT_EQ(ui.boxes.shown[0].text, "Genre に ID3v1 タグのジャンルにない名前が指定されています。");
+  EXPECT_EQ(ui.boxes.shown[0].caption, "謹警");
+  EXPECT_EQ(ui.boxes.shown[0].style, 0x30);
+  EXPECT_EQ(CreateTagForFile(Media("a.ape"))->GetField("Genre"), "drum & bass");
+  const std::string stored = CreateTagForFile(Media("b.mp3"))->GetField("Genre");
+  EXPECT_EQ(stored, GenreName(127));
+  EXPECT_EQ(ColumnTexts(6), (QStringList{"drum & bass", QString::fromStdString(stored)}));
+
+  // Without an ID3v1 file any name is taken.
+  SelectRows({0});
+  ui.Next<TTagEditForm>([](TTagEditForm& form) {
+    QTest::mouseClick(form.Edit_GenreComboBox->lineEdit(), Qt::LeftButton);
+    QTest::keyClick(form.Edit_GenreComboBox, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(form.Edit_GenreComboBox, "J-Pop");
+    return Press(form.Edit_OkBtn);
+  });
+  ClickTool("TagEditToolButton");
+  EXPECT_EQ(ui.boxes.shown.size(), 1u);
+  EXPECT_EQ(CreateTagForFile(Media("a.ape"))->GetField("Genre"), "J-Pop");
 }
 
 // After a type change or a save, a written row shows what its file holds (an ID3v1 trailer
