@@ -22,8 +22,8 @@ class MessageBoxes;
 // "タグの編集": new values for the seven fields of the selected files, each with a check box
 // that says whether the field is written at all. The dialog writes nothing itself; the caller
 // presets it, runs it and, on 1, reads the fields to write. "書換え実行" gives 1 only when every
-// value to write can be stored: in code page 932, and a genre where a selected file's tag
-// holds genres only by name from a table; "中止" and the close box give 2.
+// value to write can be stored: in code page 932, and a genre by the caller's test (a tag that
+// holds genres as bytes of a table); "中止" and the close box give 2.
 class TTagEditForm : public ModalForm {
   Q_OBJECT
 
