@@ -1,5 +1,5 @@
-// What Qt draws for the window: the message boxes, the dialogs and the save dialog, with
-// captions exactly the program's own and every text that Qt supplies in Japanese.
+// What Qt draws for the window: the message boxes and the save dialog, with captions exactly
+// the program's own and every text that Qt supplies in Japanese.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
@@ -8,16 +8,9 @@
 #include <QTimer>
 
 #include <functional>
-#include <memory>
 
-#include "dialogs/filter_setup_form.h"
-#include "dialogs/other_setup_form.h"
-#include "dialogs/tag_edit_form.h"
-#include "dialogs/tag_select_form.h"
-#include "dialogs/view_setup_form.h"
 #include "mainwindow/qt_user_interface.h"
 #include "tests/dialogs/dialog_testing.h"
-#include "tests/dialogs/recording_message_boxes.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir.h"
 
@@ -76,18 +69,6 @@ TEST(QtUserInterfaceTest, CaptionsAreTheProgramsOwnWithNothingAppended) {
   });
   ui.ShowPlain("text");
   EXPECT_EQ(plainCaption, "Marlinote");
-
-  test::RecordingMessageBoxes messages;
-  const std::pair<std::function<std::unique_ptr<QDialog>()>, const char*> dialogs[] = {
-      {[&] { return std::make_unique<TTagEditForm>(nullptr, messages); }, "タグの編集"},
-      {[] { return std::make_unique<TTagSelectForm>(nullptr, false); }, "タグ選択"},
-      {[] { return std::make_unique<TViewSetupForm>(nullptr); }, "表示設定"},
-      {[&] { return std::make_unique<TFilterSetupForm>(nullptr, messages); },
-       "ファイルフィルタの設定"},
-      {[] { return std::make_unique<TOtherSetupForm>(nullptr); }, "その他の設定"},
-  };
-  for (const auto& [make, title] : dialogs)
-    EXPECT_EQ(make()->windowTitle(), QString::fromUtf8(title));
 }
 
 // The save dialog is Qt's own, so that it speaks Japanese on every desktop; it opens in the

@@ -561,17 +561,6 @@ TEST_F(TagCommandTest, AGenreAnId3v1TagCannotHoldIsRefusedAndTheDialogStaysOpen)
   EXPECT_EQ(stored, GenreName(127));
   EXPECT_EQ(ColumnTexts(6), (QStringList{"drum & bass", QString::fromStdString(stored)}));
 
-  // Without an ID3v1 file any name is taken.
-  SelectRows({0});
-  ui.Next<TTagEditForm>([](TTagEditForm& form) {
-    QTest::mouseClick(form.Edit_GenreComboBox->lineEdit(), Qt::LeftButton);
-    QTest::keyClick(form.Edit_GenreComboBox, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(form.Edit_GenreComboBox, "J-Pop");
-    return Press(form.Edit_OkBtn);
-  });
-  ClickTool("TagEditToolButton");
-  EXPECT_EQ(ui.boxes.shown.size(), 1u);
-  EXPECT_EQ(CreateTagForFile(Media("a.ape"))->GetField("Genre"), "J-Pop");
 }
 
 // After a type change or a save, a written row shows what its file holds (an ID3v1 trailer
