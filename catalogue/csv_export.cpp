@@ -44,7 +44,7 @@ std::string BuildCsv(const TTagList& list, const ColumnArray& columns) {
 }
 
 WriteResult ExportCsv(const std::string& path, const TTagList& list, const ColumnArray& columns) {
-  return WriteFileAtomically(path, BuildCsv(list, columns));
+  return ReplaceFile(path, BuildCsv(list, columns), OtherFiles::kWriteInto);
 }
 
 std::string CsvFailureText(WriteResult result, const std::string& path) {
@@ -52,6 +52,8 @@ std::string CsvFailureText(WriteResult result, const std::string& path) {
     case WriteResult::kOk:
       return {};
     case WriteResult::kCannotCreate:
+    case WriteResult::kLinkRefused:
+    case WriteResult::kNotRegularFile:
       return "ファイル " + path + " を作成できません";
     case WriteResult::kWriteFailed:
       return "ストリームへの書き込みエラー";

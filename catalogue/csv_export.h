@@ -4,7 +4,7 @@
 
 #include "catalogue/column_table.h"
 #include "catalogue/tag_list.h"
-#include "platform/atomic_file.h"
+#include "platform/replace_file.h"
 
 namespace marlinote {
 
@@ -15,11 +15,12 @@ namespace marlinote {
 // character that code page 932 cannot hold becoming one space.
 std::string BuildCsv(const TTagList& list, const ColumnArray& columns);
 
-// Writes BuildCsv's bytes in place of the file, or leaves the file as it was.
+// Writes BuildCsv's bytes in place of the file, or leaves the file as it was; a device or a
+// FIFO that the user named (/dev/stdout) gets them written into it.
 WriteResult ExportCsv(const std::string& path, const TTagList& list, const ColumnArray& columns);
 
-// The message for a failed export (UTF-8): "ファイル <path> を作成できません" or
-// "ストリームへの書き込みエラー"; empty for kOk.
+// The message for a failed export (UTF-8): "ストリームへの書き込みエラー" when a write
+// failed, else "ファイル <path> を作成できません"; empty for kOk.
 std::string CsvFailureText(WriteResult result, const std::string& path);
 
 }  // namespace marlinote

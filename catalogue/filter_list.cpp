@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/atomic_file.h"
-#include "platform/file_handle.h"
+#include "platform/file_ops.h"
+#include "platform/replace_file.h"
 #include "tags/text_conversion.h"
 
 namespace marlinote {
@@ -47,7 +47,7 @@ FilterList FilterList::Default() {
 }
 
 void FilterList::ReadFilterList(const std::string& path) {
-  FileHandle file = OpenFile(path, "rb");
+  FileHandle file = OpenRegularFile(path);
   char magic[4] = {};
   unsigned char count[4] = {};
   if (!file || std::fread(magic, 1, 4, file.get()) != 4 || std::memcmp(magic, kMagic, 4) != 0 ||
@@ -74,7 +74,7 @@ bool FilterList::WriteFilterList(const std::string& path, MessageBoxes& boxes) c
   std::string bytes(kMagic, 4);
   for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>(count >> shift & 0xFF);
   for (const FilterEntry& entry : entries_) bytes.append(entry.bytes.data(), FilterEntry::kSize);
-  if (WriteFileAtomically(path, bytes) == WriteResult::kOk) return true;
+  if (ReplaceFile(path, bytes, OtherFiles::kLeaveAlone) == WriteResult::kOk) return true;
   boxes.Show(kWriteFailedText, kCaptionError, kStyleError);
   return false;
 }

@@ -50,11 +50,12 @@ class FilterList {
   static FilterList Default();
 
   // Replaces the list by the file's entries, or by the default list when the file cannot be
-  // read or is not a filter file. Entries that a short file does not hold are disabled and
+  // read, is not a regular file (a FIFO or a device is not opened) or is not a filter file. Entries that a short file does not hold are disabled and
   // empty. Never fails.
   void ReadFilterList(const std::string& path);
-  // Replaces the file by the list, or shows "回復不能なエラー\nフィルタリスト保存不可。" and
-  // leaves the former file as it was.
+  // Replaces the file by the list (platform/replace_file.h), or shows
+  // "回復不能なエラー\nフィルタリスト保存不可。" and leaves the former file as it was; so
+  // too for a symbolic link that another user owns, and for a device or FIFO in its place.
   bool WriteFilterList(const std::string& path, MessageBoxes& boxes) const;
   // True for a file name (UTF-8) whose extension (from the last dot, A to Z lowered) equals
   // the lowered text of an enabled entry, or when an enabled entry holds ".*". Never for

@@ -68,14 +68,20 @@ std::string FolderProblem(const std::string& folder) {
   return "could not be read to its end";
 }
 
-const char* CsvProblem(WriteResult result) {
+// Why the CSV file was not written; `error` is the system's word on it.
+std::optional<std::string> CsvProblem(WriteResult result, int error) {
   switch (result) {
     case WriteResult::kOk:
-      return nullptr;
+      return std::nullopt;
     case WriteResult::kCannotCreate:
-      return "cannot be created (does its folder exist, and is it writable?); nothing was written";
+      return std::string("cannot be created: ") + std::strerror(error) + "; nothing was written";
     case WriteResult::kWriteFailed:
-      return "could not be written (is the disk full?); the file was left as it was";
+      return std::string("could not be written: ") + std::strerror(error) +
+             "; a file that was being replaced was left as it was";
+    case WriteResult::kLinkRefused:
+      return "is a symbolic link that another user owns; nothing was written";
+    case WriteResult::kNotRegularFile:
+      return "is a block device; nothing was written";
   }
   return "unknown result";
 }
@@ -167,8 +173,9 @@ int ListCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return status;
   }
-  if (const char* problem = CsvProblem(ExportCsv(csvPath, list, columns))) {
-    err << csvPath << ": " << problem << '\n';
+  const WriteResult written = ExportCsv(csvPath, list, columns);
+  if (const auto problem = CsvProblem(written, errno)) {
+    err << csvPath << ": " << *problem << '\n';
     return kExitFailed;
   }
   out << csvPath << ": " << list.Count() << (list.Count() == 1 ? " row" : " rows") << " written\n";

@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <optional>
 
-#include "platform/atomic_file.h"
 #include "platform/file_handle.h"
 #include "platform/file_ops.h"
 #include "platform/reg_text.h"
+#include "platform/replace_file.h"
 
 namespace marlinote {
 
@@ -19,7 +19,7 @@ namespace {
 
 // The file's bytes, or nothing when it cannot be read or holds more than `limit` bytes.
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit) {
-  FileHandle file = OpenFile(path, "rb");
+  FileHandle file = OpenRegularFile(path);
   if (!file) return std::nullopt;
   const std::int64_t size = StreamSize(file.get());
   if (size < 0 || static_cast<std::uint64_t>(size) > limit) return std::nullopt;
@@ -54,7 +54,7 @@ bool RegFileStore::Flush() {
   const auto slash = path_.rfind('/');
   if (slash != std::string::npos && slash > 0 && !MakeFolders(path_.substr(0, slash)))
     return false;
-  return WriteFileAtomically(path_, RenderRegText(keys_)) == WriteResult::kOk;
+  return ReplaceFile(path_, RenderRegText(keys_), OtherFiles::kLeaveAlone) == WriteResult::kOk;
 }
 
 std::string DefaultSettingsPath() {

@@ -8,15 +8,18 @@
 namespace marlinote {
 
 // The settings store kept in one file in the registry export layout (platform/reg_text.h).
-// The file is read when the store is made; a file that cannot be read or parsed, or is
-// larger than kMaxFileSize, reads as an empty store and is replaced at the next Flush.
+// The file is read when the store is made; a file that cannot be read or parsed, is larger
+// than kMaxFileSize or is not a regular file, reads as an empty store.
 class RegFileStore : public MemorySettingsStore {
  public:
   static constexpr std::size_t kMaxFileSize = 1 << 20;
 
   explicit RegFileStore(std::string path);
 
-  // Writes the whole store atomically, creating the file's folder when it is missing.
+  // Replaces the file by the whole store (platform/replace_file.h), creating the file's
+  // folder when it is missing. A file kept as the user's link stays a link; a link of
+  // another user's, or a device or FIFO in the file's place, is left alone and the store
+  // is not written.
   bool Flush() override;
 
   const std::string& path() const { return path_; }

@@ -1,0 +1,239 @@
+#include "replace_file.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <optional>
+
+#include "platform/file_handle.h"
+#include "platform/owned_links.h"
+
+namespace marlinote {
+
+namespace {
+
+// Non-blocking: a FIFO without a reader fails at once instead of waiting for one. Without
+// O_TRUNC: opening changes nothing, whatever the file turns out to be.
+constexpr int kOpenFlags = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// A hidden name beside the target, so that a scan of the folder does not list it.
+std::string TemporaryName(const std::string& name) {
+  std::uint64_t random = 0;
+  if (getrandom(&random, sizeof random, 0) != sizeof random)
+    random = static_cast<std::uint64_t>(getpid()) << 32 ^ static_cast<std::uint64_t>(time(nullptr));
+  char suffix[24];
+  std::snprintf(suffix, sizeof suffix, ".%016llx", static_cast<unsigned long long>(random));
+  return "." + name + suffix;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Where a file lies: its folder, held open so that every step below acts in the same one
+// however its path changes meanwhile, and its name there.
+struct Place {
+  FdHandle folder;
+  std::string name;
+
+  // Whether the name still names the file that `opened` describes, not a link to it.
+  bool Names(const struct stat& opened) const {
+    struct stat st {};
+    return fstatat(folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+           SameFile(st, opened);
+  }
+};
+
+std::optional<Place> PlaceOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  Place place;
+  place.name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (place.name.empty() || place.name == "." || place.name == "..") {
+    errno = EISDIR;
+    return std::nullopt;
+  }
+  const std::string folder =
+      slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  place.folder = FdHandle(open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!place.folder) return std::nullopt;
+  return place;
+}
+
+// While it lives, a write to a FIFO whose reader has gone fails with EPIPE instead of
+// ending the process with SIGPIPE (the window must outlive a reader that stops early).
+class SigpipeHeld {
+ public:
+  SigpipeHeld() {
+    sigemptyset(&pipe_);
+    sigaddset(&pipe_, SIGPIPE);
+    sigset_t pending;
+    sigpending(&pending);
+    alreadyPending_ = sigismember(&pending, SIGPIPE) == 1;
+    pthread_sigmask(SIG_BLOCK, &pipe_, &former_);
+  }
+  ~SigpipeHeld() {
+    // Takes away a SIGPIPE that our write raised, so that it is not delivered once unblocked.
+    if (!alreadyPending_) {
+      const timespec none{};
+      while (sigtimedwait(&pipe_, nullptr, &none) == SIGPIPE) {
+      }
+    }
+    pthread_sigmask(SIG_SETMASK, &former_, nullptr);
+  }
+  SigpipeHeld(const SigpipeHeld&) = delete;
+  SigpipeHeld& operator=(const SigpipeHeld&) = delete;
+
+ private:
+  sigset_t pipe_;
+  sigset_t former_;
+  bool alreadyPending_ = false;
+};
+
+// A device or FIFO: the bytes go into it as into a stream, waiting for the reader as
+// any writer to a pipe does.
+WriteResult WriteInto(FdHandle file, std::string_view bytes) {
+  const int flags = fcntl(file.get(), F_GETFL);
+  if (flags < 0 || fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return WriteResult::kCannotCreate;
+  bool written = false;
+  {
+    SigpipeHeld held;
+    written = WriteAll(file.get(), bytes);
+  }
+  return written && file.Close() ? WriteResult::kOk : WriteResult::kWriteFailed;
+}
+
+// The file itself is rewritten, for want of room for a new one beside it. The space is
+// taken before the first byte is overwritten, so that a full disk leaves the file as it was
+// wherever the file system can tell in advance.
+WriteResult WriteInPlace(FdHandle file, std::string_view bytes) {
+  const auto size = static_cast<off_t>(bytes.size());
+  if (size > 0 && fallocate(file.get(), FALLOC_FL_KEEP_SIZE, 0, size) != 0 &&
+      errno != EOPNOTSUPP && errno != ENOSYS)
+    return WriteResult::kWriteFailed;
+  const bool written = WriteAll(file.get(), bytes) && ftruncate(file.get(), size) == 0 &&
+                       fsync(file.get()) == 0;
+  return written && file.Close() ? WriteResult::kOk : WriteResult::kWriteFailed;
+}
+
+// A new file beside the old one, renamed over it once every byte is on disk. `former` is
+// the file the name held when it was opened, or null when there was none.
+WriteResult WriteAndRename(const Place& place, FdHandle opened, const struct stat* former,
+                           std::string_view bytes) {
+  std::string temporary;
+  FdHandle fd;
+  for (int attempt = 0; attempt < 16 && !fd; ++attempt) {
+    temporary = TemporaryName(place.name);
+    // A replacement starts private and takes the old file's mode at the end; a new file gets
+    // the mode that the umask decides, as any file the user creates.
+    fd = FdHandle(openat(place.folder.get(), temporary.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, former ? 0600 : 0666));
+    if (!fd && errno != EEXIST) {
+      if (former) return WriteInPlace(std::move(opened), bytes);
+      return WriteResult::kCannotCreate;
+    }
+  }
+  if (!fd) return WriteResult::kCannotCreate;
+
+  const auto removeTemporary = [&] {
+    const int error = errno;
+    unlinkat(place.folder.get(), temporary.c_str(), 0);
+    errno = error;
+  };
+  bool written = WriteAll(fd.get(), bytes);
+  if (written && former) {
+    // Another owner or group only where the user may give them; the mode in any case.
+    if ((former->st_uid != geteuid() || former->st_gid != getegid()) &&
+        fchown(fd.get(), former->st_uid, former->st_gid) != 0)
+      (void)fchown(fd.get(), static_cast<uid_t>(-1), former->st_gid);
+    written = fchmod(fd.get(), former->st_mode & 07777) == 0;
+  }
+  written = written && fsync(fd.get()) == 0;
+  if (!fd.Close() || !written) {
+    removeTemporary();
+    return WriteResult::kWriteFailed;
+  }
+  if (former && !place.Names(*former)) {
+    // Someone put another file or a link in its place meanwhile: theirs stays.
+    errno = EAGAIN;
+    removeTemporary();
+    return WriteResult::kCannotCreate;
+  }
+  if (renameat(place.folder.get(), temporary.c_str(), place.folder.get(), place.name.c_str()) != 0) {
+    removeTemporary();
+    return WriteResult::kCannotCreate;
+  }
+  return WriteResult::kOk;
+}
+
+// What to do with a file that is not a regular one, once it is known to be what the user
+// meant. A block device is never written: it holds a file system, not a stream.
+WriteResult WriteOther(FdHandle opened, const struct stat& st, std::string_view bytes, OtherFiles others) {
+  if (others == OtherFiles::kLeaveAlone || S_ISBLK(st.st_mode)) return WriteResult::kNotRegularFile;
+  return WriteInto(std::move(opened), bytes);
+}
+
+}  // namespace
+
+WriteResult ReplaceFile(const std::string& path, std::string_view bytes, OtherFiles others) {
+  const FollowedPath target = FollowOwnedLinks(path);
+  switch (target.result) {
+    case FollowedPath::Result::kRefused:
+      errno = EPERM;
+      return WriteResult::kLinkRefused;
+    case FollowedPath::Result::kFailed:
+      errno = target.error;
+      return WriteResult::kCannotCreate;
+    case FollowedPath::Result::kFollowed:
+    case FollowedPath::Result::kOpenFile:
+      break;
+  }
+
+  // The path the user gave, links and all, so that the kernel's own rules on following
+  // links apply as well; what it opens must be the file found above.
+  FdHandle opened(open(path.c_str(), kOpenFlags));
+  if (!opened && errno != ENOENT) return WriteResult::kCannotCreate;
+  struct stat st {};
+  if (opened && fstat(opened.get(), &st) != 0) return WriteResult::kCannotCreate;
+
+  if (target.result == FollowedPath::Result::kOpenFile) {
+    // A file another process holds open (/dev/stdout): it has no name to replace.
+    struct stat held {};
+    if (!opened || stat(target.path.c_str(), &held) != 0 || !SameFile(held, st)) {
+      errno = EAGAIN;
+      return WriteResult::kCannotCreate;
+    }
+    return S_ISREG(st.st_mode) ? WriteInPlace(std::move(opened), bytes)
+                               : WriteOther(std::move(opened), st, bytes, others);
+  }
+
+  const std::optional<Place> place = PlaceOf(target.path);
+  if (!place) return WriteResult::kCannotCreate;
+  if (opened && !place->Names(st)) {
+    errno = EAGAIN;
+    return WriteResult::kCannotCreate;
+  }
+  if (opened && !S_ISREG(st.st_mode)) return WriteOther(std::move(opened), st, bytes, others);
+  const struct stat* former = opened ? &st : nullptr;
+  return WriteAndRename(*place, std::move(opened), former, bytes);
+}
+
+}  // namespace marlinote
