@@ -1,7 +1,10 @@
 // marlinote-cli list on real folders, with the filter file in the current folder and the
 // settings file under a temporary XDG_CONFIG_HOME; its CSV export of tags that other
 // programs wrote (vorbiscomment, the Python library mutagen).
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -336,6 +339,63 @@ with open(sys.argv[2], 'ab') as f:
       RunShell(std::string(MARLINOTE_CLI_PROGRAM) + " list --csv - '" + dir.path() + "'");
   EXPECT_EQ(program.status, 0);
   EXPECT_EQ(program.out, expected);
+}
+
+// The program itself, ended after ten seconds: a FIFO or a device must never hold it up.
+test::Shell RunProgramWithin(const std::string& args) {
+  return RunShell("timeout 10 " + std::string(MARLINOTE_CLI_PROGRAM) + " " + args + " 2>&1");
+}
+
+TEST_F(CliList, CsvGoesIntoAFifoOrDeviceTheUserNamesButNeverThroughAnotherUsersLink) {
+  MakeFiles({"a.mp3"});
+  const std::string expected = "\"Title\",\"FileName\",\"Artist\",\"Album\",\"Comment\",\"Year\","
+                               "\"Genre\",\"Track\"\r\n\"\",\"a.mp3\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
+  const auto list = [&](const std::string& csv) { return RunProgramWithin("list --csv '" + csv + "' '" + dir.path() + "'"); };
+
+  // A FIFO that the test reads, and standard output through its name (a pipe here).
+  const std::string fifo = cwd.file("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  const auto intoFifo = list(fifo);
+  std::string got(4096, '\0');
+  got.resize(static_cast<std::size_t>(std::max<ssize_t>(0, read(reader, got.data(), got.size()))));
+  close(reader);
+  EXPECT_EQ(intoFifo.status, 0) << intoFifo.out;
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(list("/dev/stdout").out, expected + "/dev/stdout: 1 row written\n");
+
+  // A FIFO that nobody reads fails at once.
+  const auto unread = list(fifo);
+  EXPECT_EQ(unread.status, 1);
+  EXPECT_EQ(unread.out, fifo + ": cannot be created: No such device or address; nothing was written\n");
+  struct stat st {};
+  EXPECT_TRUE(lstat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+
+  // Nor do a FIFO as the filter file or as the settings file hold the listing up.
+  fs::create_directories(config.file("Velmora"));
+  ASSERT_EQ(mkfifo(config.file("Velmora/Marlinote.reg").c_str(), 0600), 0);
+  const auto filteredByFifo = RunProgramWithin("list --filter-file '" + fifo + "' '" + dir.path() + "'");
+  EXPECT_EQ(filteredByFifo.status, 0);
+  EXPECT_EQ(Column(filteredByFifo.out, 1), Names({"a.mp3"}));
+
+  if (geteuid() != 0) GTEST_SKIP() << "only root can make a device node or a link of another user's";
+  const std::string device = cwd.file("null");
+  ASSERT_EQ(mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+  EXPECT_EQ(list(device).out, device + ": 1 row written\n");
+  EXPECT_TRUE(lstat(device.c_str(), &st) == 0 && S_ISCHR(st.st_mode));
+
+  const std::string shared = cwd.file("shared");
+  fs::create_directory(shared);
+  ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+  WriteBytes(cwd.file("mine.csv"), "mine");
+  ASSERT_EQ(symlink("../mine.csv", (shared + "/out.csv").c_str()), 0);
+  ASSERT_EQ(lchown((shared + "/out.csv").c_str(), 65534, 65534), 0);
+  const auto planted = list(shared + "/out.csv");
+  EXPECT_EQ(planted.status, 1);
+  EXPECT_EQ(planted.out,
+            shared + "/out.csv: is a symbolic link that another user owns; nothing was written\n");
+  EXPECT_EQ(ReadBytes(cwd.file("mine.csv")), "mine");
 }
 
 TEST_F(CliList, UsageErrors) {
