@@ -1,6 +1,7 @@
 #include "replace_file.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -38,6 +39,9 @@ bool WriteAll(int fd, std::string_view bytes) {
     const ssize_t written = write(fd, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
+      // A descriptor that another program made non-blocking (a shared standard output).
+      pollfd ready{fd, POLLOUT, 0};
+      if (errno == EAGAIN && poll(&ready, 1, -1) >= 0) continue;
       return false;
     }
     bytes.remove_prefix(static_cast<std::size_t>(written));
@@ -115,7 +119,7 @@ WriteResult WriteInto(FdHandle file, std::string_view bytes) {
   if (flags < 0 || fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return WriteResult::kCannotCreate;
   bool written = false;
   {
-    SigpipeHeld held;
+    SigpipeHeld sigpipe;
     written = WriteAll(file.get(), bytes);
   }
   return written && file.Close() ? WriteResult::kOk : WriteResult::kWriteFailed;
@@ -184,6 +188,20 @@ WriteResult WriteAndRename(const Place& place, FdHandle opened, const struct sta
   return WriteResult::kOk;
 }
 
+// The N of ".../fd/N", or -1.
+int DescriptorNumber(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos || slash < 3 || path.compare(slash - 3, 4, "/fd/") != 0) return -1;
+  int number = 0;
+  const char* digits = path.c_str() + slash + 1;
+  if (*digits == '\0') return -1;
+  for (; *digits; ++digits) {
+    if (*digits < '0' || *digits > '9' || number > 1'000'000) return -1;
+    number = number * 10 + (*digits - '0');
+  }
+  return number;
+}
+
 // What to do with a file that is not a regular one, once it is known to be what the user
 // meant. A block device is never written: it holds a file system, not a stream.
 WriteResult WriteOther(FdHandle opened, const struct stat& st, std::string_view bytes, OtherFiles others) {
@@ -215,11 +233,20 @@ WriteResult ReplaceFile(const std::string& path, std::string_view bytes, OtherFi
   if (opened && fstat(opened.get(), &st) != 0) return WriteResult::kCannotCreate;
 
   if (target.result == FollowedPath::Result::kOpenFile) {
-    // A file another process holds open (/dev/stdout): it has no name to replace.
+    // A file that a process holds open (/dev/stdout leads to one): it has no name to replace.
     struct stat held {};
     if (!opened || stat(target.path.c_str(), &held) != 0 || !SameFile(held, st)) {
       errno = EAGAIN;
       return WriteResult::kCannotCreate;
+    }
+    if (others == OtherFiles::kLeaveAlone) return WriteResult::kNotRegularFile;
+    // Our own descriptor (/dev/stdout, /dev/fd/3): the bytes go where its other writes go,
+    // at its offset, so that "> file" and ">> file" work as with a pipe.
+    const int own = DescriptorNumber(target.path);
+    struct stat ownSt {};
+    if (own >= 0 && fstat(own, &ownSt) == 0 && SameFile(ownSt, st)) {
+      SigpipeHeld sigpipe;
+      return WriteAll(own, bytes) ? WriteResult::kOk : WriteResult::kWriteFailed;
     }
     return S_ISREG(st.st_mode) ? WriteInPlace(std::move(opened), bytes)
                                : WriteOther(std::move(opened), st, bytes, others);

@@ -364,6 +364,14 @@ TEST_F(CliList, CsvGoesIntoAFifoOrDeviceTheUserNamesButNeverThroughAnotherUsersL
   EXPECT_EQ(intoFifo.status, 0) << intoFifo.out;
   EXPECT_EQ(got, expected);
   EXPECT_EQ(list("/dev/stdout").out, expected + "/dev/stdout: 1 row written\n");
+  // Standard output sent to a file: the export goes where the shell sent it, after the rest.
+  const std::string log = cwd.file("log");
+  WriteBytes(log, "kept\n");
+  EXPECT_EQ(RunShell(std::string(MARLINOTE_CLI_PROGRAM) + " list --csv /dev/stdout '" + dir.path() +
+                     "' >> '" + log + "'")
+                .status,
+            0);
+  EXPECT_EQ(ReadBytes(log), "kept\n" + expected + "/dev/stdout: 1 row written\n");
 
   // A FIFO that nobody reads fails at once.
   const auto unread = list(fifo);
