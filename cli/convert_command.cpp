@@ -3,6 +3,7 @@
 #include "cli/command.h"
 #include "cli/each_file.h"
 #include "cli/options.h"
+#include "cli/output_text.h"
 #include "tags/tag_edit.h"
 #include "tags/tag_probe.h"
 #include "tags/tag_types.h"
@@ -66,10 +67,10 @@ int ConvertCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostr
     const std::string from = TagTypeName(tag->GetTagType());
     switch (ChangeTagType(tag, *type)) {
       case TypeChangeResult::kChanged:
-        out << path << ": " << from << " -> " << TagTypeName(*type) << '\n';
+        out << DisplayUtf8(path) << ": " << from << " -> " << TagTypeName(*type) << '\n';
         return std::nullopt;
       case TypeChangeResult::kNothingToDo:
-        out << path << ": already " << from << '\n';
+        out << DisplayUtf8(path) << ": already " << from << '\n';
         return std::nullopt;
       case TypeChangeResult::kFailed:
         break;

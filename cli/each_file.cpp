@@ -6,7 +6,8 @@
 #include <cstring>
 
 #include "cli/command.h"
-#include "platform/file_handle.h"
+#include "cli/output_text.h"
+#include "platform/file_ops.h"
 
 namespace marlinote::cli {
 
@@ -16,7 +17,9 @@ FileOutcome UnreadableReason(const std::string& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) return std::strerror(errno);
   if (S_ISDIR(st.st_mode)) return "is a folder";
-  if (!OpenFile(path, "rb")) return std::string("cannot be opened: ") + std::strerror(errno);
+  // A FIFO would hold the command up until a writer came, and a device may act on an open.
+  if (!S_ISREG(st.st_mode)) return "is not a regular file";
+  if (!OpenRegularFile(path)) return std::string("cannot be opened: ") + std::strerror(errno);
   return std::nullopt;
 }
 
@@ -29,7 +32,7 @@ int ForEachFile(const std::vector<std::string>& files, std::ostream& err,
     FileOutcome problem = UnreadableReason(path);
     if (!problem) problem = work(path);
     if (problem) {
-      err << path << ": " << *problem << '\n';
+      err << DisplayUtf8(path) << ": " << *problem << '\n';
       status = kExitFailed;
     }
   }

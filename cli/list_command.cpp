@@ -158,7 +158,7 @@ int ListCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream
   TTagList list;
   const ScanResult scan = ListFolder(list, folder, filter, args.Has("--recursive"), *sortOrder);
   for (const std::string& unreadable : scan.unreadable)
-    err << unreadable << ": " << FolderProblem(unreadable) << '\n';
+    err << DisplayUtf8(unreadable) << ": " << FolderProblem(unreadable) << '\n';
   // Without the folder itself there is no list: an existing CSV file is not replaced by one
   // that holds only the header.
   if (std::find(scan.unreadable.begin(), scan.unreadable.end(), folder) != scan.unreadable.end())
@@ -177,10 +177,11 @@ int ListCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream
   }
   const WriteResult written = ExportCsv(csvPath, list, columns);
   if (const auto problem = CsvProblem(written, errno)) {
-    err << csvPath << ": " << *problem << '\n';
+    err << DisplayUtf8(csvPath) << ": " << *problem << '\n';
     return kExitFailed;
   }
-  out << csvPath << ": " << list.Count() << (list.Count() == 1 ? " row" : " rows") << " written\n";
+  out << DisplayUtf8(csvPath) << ": " << list.Count() << (list.Count() == 1 ? " row" : " rows")
+      << " written\n";
   return status;
 }
 

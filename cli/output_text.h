@@ -17,4 +17,8 @@ std::string DisplayUtf8(std::string_view utf8);
 // A JSON string literal, quotes included. Bytes that are not valid UTF-8 become U+FFFD.
 std::string JsonString(std::string_view utf8);
 
+// The JSON members that name a file: "path", and "pathBytes" (the name's bytes in lower-case
+// hex) where the name is not valid UTF-8, since "path" cannot then tell two names apart.
+std::string JsonPathMembers(std::string_view path);
+
 }  // namespace marlinote::cli

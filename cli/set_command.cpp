@@ -7,6 +7,7 @@
 #include "cli/command.h"
 #include "cli/each_file.h"
 #include "cli/options.h"
+#include "cli/output_text.h"
 #include "tags/tag_edit.h"
 #include "tags/tag_probe.h"
 #include "tags/tag_types.h"
@@ -103,7 +104,7 @@ int SetCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream&
         return "could not be given " + TagTypeName(*kind) + " (is the file writable?)";
     }
     if (const char* problem = SaveProblem(SaveFields(*tag, edits))) return problem;
-    out << path << ": written (" << TagTypeName(tag->GetTagType()) << ")\n";
+    out << DisplayUtf8(path) << ": written (" << TagTypeName(tag->GetTagType()) << ")\n";
     return std::nullopt;
   });
 }

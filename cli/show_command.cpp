@@ -14,14 +14,14 @@ namespace {
 
 void PrintText(const TAbstractTag& tag, const std::string& path, std::ostream& out) {
   const int type = tag.GetTagType();
-  out << "File: " << path << "\nType: " << type << ' ' << TagTypeName(type) << '\n';
+  out << "File: " << DisplayUtf8(path) << "\nType: " << type << ' ' << TagTypeName(type) << '\n';
   for (const TagField& f : tag.GetFieldList())
     out << DisplayText(f.key) << '=' << DisplayText(f.value) << '\n';
 }
 
 void PrintJson(const TAbstractTag& tag, const std::string& path, std::ostream& out) {
   const int type = tag.GetTagType();
-  out << "{\"path\":" << JsonString(path) << ",\"type\":" << type
+  out << '{' << JsonPathMembers(path) << ",\"type\":" << type
       << ",\"typeName\":" << JsonString(TagTypeName(type)) << ",\"fields\":[";
   const char* separator = "";
   for (const TagField& f : tag.GetFieldList()) {
@@ -46,13 +46,18 @@ std::string_view ShowCommand::help() const {
          "the order the tag holds them.\n"
          "\n"
          "Text output, a blank line between files:\n"
-         "  File: PATH\n"
+         "  File: PATH           (escaped as the values are)\n"
          "  Type: ID NAME\n"
          "  Key=Value            (one line per field; backslashes and control characters\n"
          "                        are escaped: \\\\ \\n \\r \\t \\xHH)\n"
          "\n"
          "  --json   one JSON array holding one object per file:\n"
-         "           {\"path\": ..., \"type\": ID, \"typeName\": ..., \"fields\": [[key, value], ...]}\n";
+         "           {\"path\": ..., \"type\": ID, \"typeName\": ..., \"fields\": [[key, value], ...]}\n"
+         "           A path that is not valid UTF-8 shows its other bytes as U+FFFD and is\n"
+         "           followed by \"pathBytes\": its bytes in lower-case hex.\n"
+         "\n"
+         "A path that names a FIFO, a device or a socket is reported as \"is not a regular\n"
+         "file\" without being opened, as set and convert report it.\n";
 }
 
 OptionNames ShowCommand::options() const { return {{}, {"--json"}}; }
