@@ -42,8 +42,15 @@ void LoadColumnTable(SettingsStore& store, ColumnArray& columns) {
   }
 }
 
+bool LoadApeUtf8(SettingsStore& store) {
+  RegistryKey reg(store);
+  bool utf8 = false;
+  return reg.OpenKey(kSettingsKey, false) && reg.ReadBool("ApeUtf8", utf8) && utf8;
+}
+
 void LoadSettings(SettingsStore& store, MainSettings& settings, SettingsWindow& window) {
   LoadColumnTable(store, settings.ColumnTable);
+  settings.ApeUtf8 = LoadApeUtf8(store);
 
   RegistryKey reg(store);
   bool ok = reg.OpenKey(kSettingsKey, false);
@@ -90,7 +97,8 @@ bool SaveSettings(SettingsStore& store, MainSettings& settings, const SettingsWi
   for (const MetricValue& value : kMetricValues)
     mainOk = mainOk && reg.WriteInteger(value.name, window.GetMetric(value.metric));
   mainOk = mainOk && reg.WriteInteger("FileExtSync", settings.FileExtSync) &&
-           reg.WriteBool("DataTypeCheck", settings.DataTypeCheck);
+           reg.WriteBool("DataTypeCheck", settings.DataTypeCheck) &&
+           reg.WriteBool("ApeUtf8", settings.ApeUtf8);
   reg.CloseKey();
   return store.Flush() && columnsOk && mainOk;
 }

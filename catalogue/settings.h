@@ -15,6 +15,8 @@ struct MainSettings {
   std::int32_t FileExtSync = 0;
   // A tag type change checks the file's data first.
   bool DataTypeCheck = true;
+  // New APE tags are written as UTF-8 (version 2000, with a header) instead of code page 932.
+  bool ApeUtf8 = false;
 };
 
 // What the settings read from and apply to the window.
@@ -39,10 +41,15 @@ extern const char* const kSettingsKey;
 // defaults. A missing "Name" reads as an empty caption.
 void LoadColumnTable(SettingsStore& store, ColumnArray& columns);
 
+// The main key's "ApeUtf8" on its own: false when it is missing or not an integer, so that
+// settings kept before it existed read as before.
+bool LoadApeUtf8(SettingsStore& store);
+
 // LoadColumnTable, then the main key's "WindowLeft", "WindowTop", "WindowWidth",
 // "WindowHeight" and "FolderViewWidth", each applied to the window as soon as it is read,
 // then "FileExtSync" and "DataTypeCheck". When any of these cannot be read, the reading ends
-// there and the switches become 0 and true. Never fails outward.
+// there and the switches become 0 and true. "ApeUtf8" is read apart (LoadApeUtf8). Never
+// fails outward.
 void LoadSettings(SettingsStore& store, MainSettings& settings, SettingsWindow& window);
 
 // Takes the widths of the list's columns into the enabled entries, in order.

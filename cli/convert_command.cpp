@@ -35,7 +35,7 @@ std::string_view ConvertCommand::summary() const {
 }
 
 std::string_view ConvertCommand::help() const {
-  return "Usage: marlinote-cli convert --to ape|id3v1 [--check] [--yes] FILE...\n"
+  return "Usage: marlinote-cli convert --to ape|id3v1 [--ape-encoding E] [--check] [--yes] FILE...\n"
          "\n"
          "Gives each file a tag of the new kind carrying the fields of its old tag: the old\n"
          "tag is cut off the file and the new one written. A file that already has the kind\n"
@@ -46,17 +46,25 @@ std::string_view ConvertCommand::help() const {
          "            file cannot carry APE or ID3v1 and is refused; data that does not usually\n"
          "            carry the kind (for example an APE tag on a .mp3 file) is refused too\n"
          "  --yes     with --check, change such unusual files anyway\n"
+         "  --ape-encoding sjis|utf8   with --to ape: write the APE tag as Shift-JIS (version\n"
+         "            1000, no header) or UTF-8 (APEv2: version 2000, a header); the default\n"
+         "            is the window's setting, else sjis\n"
          "\n"
          "A refused file counts as not done: the exit status is then 1.\n"
          "Without --check an Ogg Vorbis file gets the new tag appended and keeps its comments.\n";
 }
 
-OptionNames ConvertCommand::options() const { return {{"--to"}, {"--check", "--yes"}}; }
+OptionNames ConvertCommand::options() const {
+  return {{"--to", "--ape-encoding"}, {"--check", "--yes"}};
+}
 
 int ConvertCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   if (!args.Has("--to")) return UsageError(err, "--to ape or --to id3v1 is needed");
   const std::optional<int> type = ParseTagKind(args.values.at("--to"));
   if (!type) return UsageError(err, "--to must be ape or id3v1");
+  std::string error;
+  const std::optional<ApeEncoding> apeEncoding = NewApeEncoding(args, type, error);
+  if (!apeEncoding) return UsageError(err, error);
   if (args.files.empty()) return UsageError(err, "no file given");
 
   return ForEachFile(args.files, err, [&](const std::string& path) -> FileOutcome {
@@ -65,7 +73,7 @@ int ConvertCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostr
     }
     std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
     const std::string from = TagTypeName(tag->GetTagType());
-    switch (ChangeTagType(tag, *type)) {
+    switch (ChangeTagType(tag, *type, *apeEncoding)) {
       case TypeChangeResult::kChanged:
         out << DisplayUtf8(path) << ": " << from << " -> " << TagTypeName(*type) << '\n';
         return std::nullopt;

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "catalogue/settings.h"
+#include "platform/reg_file_store.h"
 #include "tags/tag_types.h"
 
 namespace marlinote::cli {
@@ -49,6 +51,24 @@ std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
 std::optional<int> ParseTagKind(const std::string& text) {
   if (text == "ape") return kTagApe;
   if (text == "id3v1") return kTagId3v1;
+  return std::nullopt;
+}
+
+std::optional<ApeEncoding> NewApeEncoding(const ParsedArgs& args, std::optional<int> newKind,
+                                          std::string& error) {
+  const auto given = args.values.find("--ape-encoding");
+  if (given == args.values.end()) {
+    // Only read: the settings file belongs to the window, which writes it at shut-down.
+    RegFileStore store(DefaultSettingsPath());
+    return LoadApeUtf8(store) ? ApeEncoding::kUtf8 : ApeEncoding::kCp932;
+  }
+  if (newKind != kTagApe) {
+    error = "--ape-encoding goes only with a new APE tag (--kind ape, --to ape)";
+    return std::nullopt;
+  }
+  if (given->second == "sjis") return ApeEncoding::kCp932;
+  if (given->second == "utf8") return ApeEncoding::kUtf8;
+  error = "--ape-encoding must be sjis or utf8";
   return std::nullopt;
 }
 

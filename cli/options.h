@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tags/ape_format.h"
+
 namespace marlinote::cli {
 
 // The options a command takes, with their "--": those that take a value and those that do not.
@@ -34,5 +36,11 @@ std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
 
 // The tag type id for "ape" or "id3v1"; nothing for any other text.
 std::optional<int> ParseTagKind(const std::string& text);
+
+// How a new APE tag is written: "--ape-encoding sjis|utf8" when given with a kind of tag to
+// give (`newKind`), which must then be APE; else the window's stored setting. Nothing, with
+// `error` set, for any other value or kind.
+std::optional<ApeEncoding> NewApeEncoding(const ParsedArgs& args, std::optional<int> newKind,
+                                          std::string& error);
 
 }  // namespace marlinote::cli

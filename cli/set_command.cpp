@@ -38,6 +38,9 @@ const char* SaveProblem(SaveResult result) {
     case SaveResult::kTagLost:
       return "the new tag could not be written, nor the old one put back: the file has no tag "
              "now";
+    case SaveResult::kLayoutRefused:
+      return "is a multiplexed Ogg file (the pages of its streams are interleaved), which "
+             "cannot be rewritten; nothing was written";
   }
   return "unknown result";
 }
@@ -49,15 +52,20 @@ std::string_view SetCommand::summary() const {
 }
 
 std::string_view SetCommand::help() const {
-  return "Usage: marlinote-cli set [FIELD OPTIONS] [--kind ape|id3v1] FILE...\n"
+  return "Usage: marlinote-cli set [FIELD OPTIONS] [--kind ape|id3v1 [--ape-encoding E]] FILE...\n"
          "\n"
          "Writes only the given fields into every file; the file's other fields stay as they\n"
-         "are. The old tag is removed and the new one written in its place.\n"
+         "are, byte for byte. A field given the value it already has is no change; a file\n"
+         "with no change is not written. The tag is written again in its place, keeping its\n"
+         "form (an APE tag its version, header and text encoding).\n"
          "\n"
          "  --title T   --artist A   --album A   --comment C   --year Y   --genre G   --track N\n"
          "  --kind ape|id3v1   give a file that has no known tag this kind first (its fields\n"
          "                     then come from the options alone); without it such a file is\n"
          "                     reported and left alone. Files that have a tag keep their kind.\n"
+         "  --ape-encoding sjis|utf8   with --kind ape: write such a new APE tag as Shift-JIS\n"
+         "                     (version 1000, no header) or UTF-8 (APEv2: version 2000, a\n"
+         "                     header); the default is the window's setting, else sjis.\n"
          "\n"
          "An ID3v1 trailer keeps 30 bytes of Title, Artist and Album, 4 of Year, 28 of Comment,\n"
          "a track from 0 to 255 and a genre from its genre table (names are found without\n"
@@ -68,7 +76,7 @@ std::string_view SetCommand::help() const {
 }
 
 OptionNames SetCommand::options() const {
-  OptionNames names{{"--kind"}, {}};
+  OptionNames names{{"--kind", "--ape-encoding"}, {}};
   for (const auto& [option, key] : kFieldOptions) names.values.insert(option);
   return names;
 }
@@ -77,6 +85,9 @@ int SetCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream&
   std::optional<int> kind;
   if (args.Has("--kind") && !(kind = ParseTagKind(args.values.at("--kind"))))
     return UsageError(err, "--kind must be ape or id3v1");
+  std::string error;
+  const std::optional<ApeEncoding> apeEncoding = NewApeEncoding(args, kind, error);
+  if (!apeEncoding) return UsageError(err, error);
   if (std::none_of(std::begin(kFieldOptions), std::end(kFieldOptions),
                    [&](const auto& option) { return args.Has(option.first); }))
     return UsageError(err, "no field to set (see marlinote-cli set --help)");
@@ -100,7 +111,7 @@ int SetCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream&
     std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
     if (tag->GetTagType() == kTagNone) {
       if (!kind) return "has no known tag; give --kind ape or --kind id3v1 to give it one";
-      if (ChangeTagType(tag, *kind) != TypeChangeResult::kChanged)
+      if (ChangeTagType(tag, *kind, *apeEncoding) != TypeChangeResult::kChanged)
         return "could not be given " + TagTypeName(*kind) + " (is the file writable?)";
     }
     if (const char* problem = SaveProblem(SaveFields(*tag, edits))) return problem;

@@ -21,8 +21,11 @@ void PrintText(const TAbstractTag& tag, const std::string& path, std::ostream& o
 
 void PrintJson(const TAbstractTag& tag, const std::string& path, std::ostream& out) {
   const int type = tag.GetTagType();
+  const std::string_view encoding = tag.TextEncoding();
   out << '{' << JsonPathMembers(path) << ",\"type\":" << type
-      << ",\"typeName\":" << JsonString(TagTypeName(type)) << ",\"fields\":[";
+      << ",\"typeName\":" << JsonString(TagTypeName(type))
+      << ",\"encoding\":" << (encoding.empty() ? "null" : JsonString(encoding))
+      << ",\"fields\":[";
   const char* separator = "";
   for (const TagField& f : tag.GetFieldList()) {
     out << separator << '[' << JsonString(LocalToUtf8(f.key)) << ','
@@ -52,9 +55,12 @@ std::string_view ShowCommand::help() const {
          "                        are escaped: \\\\ \\n \\r \\t \\xHH)\n"
          "\n"
          "  --json   one JSON array holding one object per file:\n"
-         "           {\"path\": ..., \"type\": ID, \"typeName\": ..., \"fields\": [[key, value], ...]}\n"
-         "           A path that is not valid UTF-8 shows its other bytes as U+FFFD and is\n"
-         "           followed by \"pathBytes\": its bytes in lower-case hex.\n"
+         "           {\"path\": ..., \"type\": ID, \"typeName\": ..., \"encoding\": ...,\n"
+         "            \"fields\": [[key, value], ...]}\n"
+         "           where encoding is how the tag stores its texts: \"cp932\" or \"utf-8\" for\n"
+         "           APE and Ogg Vorbis, null for other kinds. A path that is not valid UTF-8\n"
+         "           shows its other bytes as U+FFFD and is followed by \"pathBytes\": its\n"
+         "           bytes in lower-case hex.\n"
          "\n"
          "A path that names a FIFO, a device or a socket is reported as \"is not a regular\n"
          "file\" without being opened, as set and convert report it.\n";

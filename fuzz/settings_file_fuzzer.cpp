@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Window other;
   m::LoadSettings(store, loaded, other);
   Check(loaded.ColumnTable == settings.ColumnTable);
-  Check(loaded.FileExtSync == settings.FileExtSync && loaded.DataTypeCheck == settings.DataTypeCheck);
+  Check(loaded.FileExtSync == settings.FileExtSync && loaded.DataTypeCheck == settings.DataTypeCheck &&
+        loaded.ApeUtf8 == settings.ApeUtf8);
   Check(other.metrics == window.metrics);
   return 0;
 }

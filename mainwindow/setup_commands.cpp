@@ -7,6 +7,7 @@
 #include "catalogue/settings.h"
 #include "dialogs/filter_setup_form.h"
 #include "dialogs/other_setup_form.h"
+#include "dialogs/radio_group.h"
 #include "dialogs/view_setup_form.h"
 #include "mainwindow/user_interface.h"
 
@@ -47,10 +48,13 @@ void OpenFilterSetup(CommandContext& context) {
 }
 
 void OpenOtherSetup(CommandContext& context) {
+  MainSettings& settings = context.state.settings;
   TOtherSetupForm form(context.owner);
-  form.setItemIndex(context.state.settings.FileExtSync ? 1 : 0);
+  form.setItemIndex(settings.FileExtSync ? 1 : 0);
+  form.ApeEncodingRadioGroup->setItemIndex(settings.ApeUtf8 ? 1 : 0);
   if (context.ui.ShowModal(form) != kResultOk) return;
-  context.state.settings.FileExtSync = form.itemIndex() != 0 ? 1 : 0;
+  settings.FileExtSync = form.itemIndex() != 0 ? 1 : 0;
+  settings.ApeUtf8 = form.ApeEncodingRadioGroup->itemIndex() != 0;
 }
 
 }  // namespace marlinote

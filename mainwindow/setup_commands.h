@@ -19,7 +19,7 @@ void OpenViewSetup(CommandContext& context, QTableView& list, const SettingsWind
 // The filter setup: on "適用" the filter list becomes the dialog's lines.
 void OpenFilterSetup(CommandContext& context);
 
-// What a double click on a row does.
+// What a double click on a row does, and how new APE tags store their texts.
 void OpenOtherSetup(CommandContext& context);
 
 }  // namespace marlinote

@@ -17,6 +17,10 @@ namespace marlinote {
 
 namespace {
 
+// An Ogg file whose streams are interleaved cannot be rebuilt; nothing was written to it.
+constexpr const char* kMultiplexedOgg =
+    " は複数のストリームが交互に並んだ Ogg ファイルのため、タグを書き換えられません。";
+
 constexpr const char* kNoTagKind =
     "のタグ形式は設定されていないため、タグ情報を保存できません。\nタグ形式を設定しますか?";
 
@@ -123,6 +127,9 @@ void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::
       case SaveResult::kWriteFailed:
       case SaveResult::kTagLost:
         context.ui.Show(AccessMessage(tag.GetFileName()), kCaptionError, kStyleError);
+        break;
+      case SaveResult::kLayoutRefused:
+        context.ui.Show(tag.GetFileName() + kMultiplexedOgg, kCaptionWarning, kStyleWarning);
         break;
     }
   }

@@ -27,7 +27,8 @@ bool ConvertTagType(CommandContext& context, int type, int index) {
         break;
     }
   }
-  TypeChange change = ChangeTagType(entry, type);
+  TypeChange change = ChangeTagType(
+      entry, type, context.state.settings.ApeUtf8 ? ApeEncoding::kUtf8 : ApeEncoding::kCp932);
   if (change.result == TypeChangeResult::kFailed) return false;
   if (change.replacement) ReadBack(context.state, index);
   return true;

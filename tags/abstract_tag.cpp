@@ -55,4 +55,10 @@ bool TAbstractTag::RemoveTag() {
 
 bool TAbstractTag::WriteTag() { return false; }
 
+std::optional<std::string> TAbstractTag::TagToWrite() { return std::nullopt; }
+
+bool TAbstractTag::CanWriteFile() { return true; }
+
+std::string_view TAbstractTag::TextEncoding() const { return {}; }
+
 }  // namespace marlinote

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,17 @@ class TAbstractTag {
   virtual int SetFilePath(const std::string& path);
   virtual bool RemoveTag();
   virtual bool WriteTag();
+
+  // For a kind whose tag is the last bytes of the file (APE, ID3v1): the bytes WriteTag would
+  // write now in place of the tag at the file's end, so that room for them can be found
+  // before the old tag is cut off. Nothing for other kinds, or when no tag can be built.
+  virtual std::optional<std::string> TagToWrite();
+  // Whether WriteTag can rebuild this file as it is laid out. Asked before a save changes
+  // anything: a file it cannot (an Ogg file whose first stream is interleaved with another)
+  // is refused as a whole.
+  virtual bool CanWriteFile();
+  // How the tag stores its texts: "cp932" or "utf-8"; empty for a kind without a choice.
+  virtual std::string_view TextEncoding() const;
 
   const FieldList& GetFieldList() const { return fields_; }
 

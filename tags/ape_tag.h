@@ -3,21 +3,52 @@
 #include <memory>
 
 #include "tags/abstract_tag.h"
+#include "tags/ape_format.h"
 
 namespace marlinote {
 
 class FileSample;
+struct ApeTagBlock;
 
-// An APE tag (items and a 32-byte footer, no header) that ends exactly at the end of a file.
+// An APE tag (items and a 32-byte footer, perhaps a header in front of them) that ends
+// exactly at the end of a file. A save writes the fields over the tag the file holds then:
+// items whose pair nobody changed keep every byte, and the tag keeps its version, header
+// and text encoding.
 class TAPETag : public TAbstractTag {
  public:
+  // An object for a file without an APE tag; a tag it writes is new, in `form`.
+  explicit TAPETag(ApeForm form = kApeShiftJisForm);
+  ~TAPETag() override;
+
   // The object that ReadTag(path) would make of the sampled file, or null where it fails.
   static std::unique_ptr<TAPETag> ReadFrom(const std::string& path, FileSample& file);
 
   int ReadTag(const std::string& path) override;
+  // The keys of the seven fields are matched without regard to case (APEv2 keys are
+  // case-insensitive): of several items of one field, the one spelled as the field key
+  // shows it, else the first.
+  std::string GetField(std::string_view key) const override;
+  // A change of one of the seven fields replaces every item of the field by one, at the
+  // place and under the key of the item that showed it.
+  int SetField(std::string_view key, std::string_view value) override;
   int GetTagType() const override;
+  // Cuts the tag off the end of the file, its header included.
   bool RemoveTag() override;
   bool WriteTag() override;
+  std::optional<std::string> TagToWrite() override;
+  std::string_view TextEncoding() const override;
+
+ private:
+  // The tag the fields are written over: the one RemoveTag cut off, else the one at the end
+  // of the file while this object's tag is there, else a new, empty one in the object's form.
+  ApeTagBlock Base() const;
+
+  // As read, or the form of a new tag.
+  ApeForm form_;
+  // The file ends with this object's tag (read or written by it).
+  bool onFile_ = false;
+  // The tag RemoveTag cut off, until a write replaces it.
+  std::unique_ptr<ApeTagBlock> cut_;
 };
 
 }  // namespace marlinote

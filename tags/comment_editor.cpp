@@ -16,6 +16,7 @@ constexpr const char* kCorruptSecondary = "Corrupt secondary header.";
 constexpr const char* kEofInHeaders = "EOF before end of vorbis headers.";
 constexpr const char* kCorruptData = "Corrupt or missing data, continuing...";
 constexpr const char* kTooLarge = "Vorbis packet too large.";
+constexpr const char* kMultiplexed = kEditorMultiplexed.data();
 constexpr const char* kWriteFailed =
     "Error writing stream to output. Output stream may be corrupted or truncated.";
 
@@ -101,6 +102,11 @@ bool FetchPacket(EditorState& state, ogg_packet& packet, ogg_page& held) {
     // Serial first: an end-of-stream page of another stream is no page of ours and must be
     // kept like any other.
     if (ogg_page_serialno(&page) != state.serial) {
+      // Only a stream that begins here follows ours; one that began before is interleaved.
+      if (!ogg_page_bos(&page)) {
+        state.interleaved = true;
+        return false;
+      }
       state.end_of_input = true;
       state.extra_page = true;
       held = page;
@@ -161,7 +167,7 @@ bool WriteFirstStream(EditorState& state, void* output) {
     }
   }
 
-  if (state.packet_too_large) return false;
+  if (state.packet_too_large || state.interleaved) return false;
   out.get()->e_o_s = 1;
   while (ogg_stream_flush(out.get(), &page))
     if (!PutPage(state, output, page)) return false;
@@ -261,6 +267,7 @@ int OpenHeaders(EditorState& state, Pages& pages, bool forWriting) {
       taken += more;
       continue;
     }
+    if (forWriting && ogg_page_serialno(&page) != state.serial) return Fail(state, kMultiplexed);
     ogg_stream_pagein(stream, &page);
     while (had < 2) {
       const int packetResult = ogg_stream_packetout(stream, &packet);
@@ -326,13 +333,14 @@ int WriteEditor(EditorState& state, void* output) {
   state.end_of_input = false;
   state.extra_page = false;
   state.packet_too_large = false;
+  state.interleaved = false;
 
   const bool written = WriteFirstStream(state, output) && CopyRest(state, output);
 
   state.main_header = {};
   state.setup_header = {};
   if (written && state.end_of_input) return 0;
-  state.error = state.packet_too_large ? kTooLarge : kWriteFailed;
+  state.error = state.packet_too_large ? kTooLarge : state.interleaved ? kMultiplexed : kWriteFailed;
   return -1;
 }
 
@@ -355,6 +363,7 @@ void ClearEditor(EditorState& state) {
   state.extra_page = false;
   state.end_of_input = false;
   state.packet_too_large = false;
+  state.interleaved = false;
 }
 
 void FreeEditor(std::unique_ptr<EditorState>& state) {

@@ -47,7 +47,17 @@ struct EditorState {
   bool end_of_input = false;
   // An audio packet of the first stream grew past kEditorMaxPacketBytes.
   bool packet_too_large = false;
+  // A page of another stream came among the first stream's pages.
+  bool interleaved = false;
 };
+
+// The error of a write refused because the first logical stream's pages are interleaved with
+// those of another stream (a multiplexed file, not a chained one): such a file cannot be
+// rebuilt stream by stream. Found among the header pages when the file is opened for
+// writing, so that nothing is written; among later pages, the write fails.
+inline constexpr std::string_view kEditorMultiplexed =
+    "Multiplexed Ogg streams cannot be edited: a page of another stream is among the first "
+    "stream's pages.";
 
 // Input and output move in chunks of this many bytes.
 inline constexpr std::size_t kEditorChunkSize = 4096;
@@ -61,7 +71,8 @@ inline constexpr std::size_t kEditorMaxPacketBytes = 16 << 20;
 
 std::unique_ptr<EditorState> NewEditor();
 
-// Reads the headers from the input. 0, or -1 with the error set and everything released.
+// Reads the headers from the input. 0, or -1 with the error set and everything released;
+// a page of another stream among the header pages fails with kEditorMultiplexed.
 int OpenEditor(EditorState& state, void* input, ReadFunction read, WriteFunction write);
 
 // OpenEditor for reading the comments only: the vendor and the comments come out exactly as

@@ -1,5 +1,7 @@
 #include "genre_table.h"
 
+#include "tags/text_conversion.h"
+
 namespace marlinote {
 
 namespace {
@@ -183,14 +185,6 @@ constexpr Alias kAliases[] = {
 // The empty entry a name the table lacks is stored as.
 constexpr int kNoGenre = 250;
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
 
 }  // namespace
 
@@ -202,10 +196,10 @@ const char* GenreName(int index) {
 std::optional<int> FindGenreIndex(std::string_view name) {
   std::optional<int> found;
   for (int i = 0; i < kGenreCount; ++i)
-    if (EqualsIgnoringCase(name, kTable[i])) found = i;
+    if (EqualsIgnoringAsciiCase(name, kTable[i])) found = i;
   if (found) return found;
   for (const Alias& alias : kAliases)
-    if (EqualsIgnoringCase(name, alias.name)) return alias.index;
+    if (EqualsIgnoringAsciiCase(name, alias.name)) return alias.index;
   return std::nullopt;
 }
 

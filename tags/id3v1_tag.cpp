@@ -30,6 +30,7 @@ std::unique_ptr<TID3v1Tag> TID3v1Tag::ReadFrom(const std::string& path, const Fi
   auto tag = std::make_unique<TID3v1Tag>();
   tag->path_ = path;
   tag->fields_ = std::move(*fields);
+  tag->onFile_ = true;
   return tag;
 }
 
@@ -43,6 +44,7 @@ int TID3v1Tag::ReadTag(const std::string& path) {
   if (!fields) return -1;
   path_ = path;
   fields_.insert(fields_.end(), fields->begin(), fields->end());
+  onFile_ = true;
   return 0;
 }
 
@@ -53,10 +55,31 @@ bool TID3v1Tag::RemoveTag() {
   if (!file) return false;
   std::string trailer;
   std::int64_t size = 0;
-  if (!ReadTrailer(file.get(), trailer, size)) return false;
-  return TruncateStream(file.get(), size - static_cast<std::int64_t>(kId3v1Size));
+  if (!ReadTrailer(file.get(), trailer, size) ||
+      !TruncateStream(file.get(), size - static_cast<std::int64_t>(kId3v1Size)))
+    return false;
+  // A new object writes a new trailer; only the object's own trailer is written over.
+  if (onFile_) cut_ = std::make_unique<std::string>(std::move(trailer));
+  return true;
 }
 
-bool TID3v1Tag::WriteTag() { return AppendToFile(path_, RenderId3v1Trailer(fields_)); }
+std::optional<std::string> TID3v1Tag::TagToWrite() {
+  std::string replaced;
+  if (cut_) {
+    replaced = *cut_;
+  } else if (onFile_) {
+    std::int64_t size = 0;
+    FileHandle file = OpenFile(path_, "rb");
+    if (!file || !ReadTrailer(file.get(), replaced, size)) replaced.clear();
+  }
+  return RenderId3v1Trailer(fields_, replaced);
+}
+
+bool TID3v1Tag::WriteTag() {
+  if (!AppendToFile(path_, *TagToWrite())) return false;
+  cut_.reset();
+  onFile_ = true;
+  return true;
+}
 
 }  // namespace marlinote

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "tags/abstract_tag.h"
 
@@ -8,7 +9,8 @@ namespace marlinote {
 
 class FileSample;
 
-// The 128-byte ID3v1.1 trailer at the end of a file.
+// The 128-byte ID3v1.1 trailer at the end of a file. A save writes the fields over the
+// trailer the file holds then: the slots of unchanged fields keep their bytes.
 class TID3v1Tag : public TAbstractTag {
  public:
   // The object that ReadTag(path) would make of the sampled file, or null where it fails.
@@ -18,6 +20,13 @@ class TID3v1Tag : public TAbstractTag {
   int GetTagType() const override;
   bool RemoveTag() override;
   bool WriteTag() override;
+  std::optional<std::string> TagToWrite() override;
+
+ private:
+  // The file ends with this object's trailer (read or written by it).
+  bool onFile_ = false;
+  // The trailer RemoveTag cut off, until a write replaces it.
+  std::unique_ptr<std::string> cut_;
 };
 
 }  // namespace marlinote

@@ -19,9 +19,10 @@ struct Slot {
 
 // Tag order. The comment is read over 30 bytes (an ID3v1.0 comment fills them all) but
 // written over 28, since bytes 125 and 126 hold the track.
+constexpr Slot kCommentSlot = {field::kComment, 97, 30, 28};
 constexpr Slot kSlots[] = {
-    {field::kTitle, 3, 30, 30},  {field::kArtist, 33, 30, 30}, {field::kAlbum, 63, 30, 30},
-    {field::kYear, 93, 4, 4},    {field::kComment, 97, 30, 28},
+    {field::kTitle, 3, 30, 30}, {field::kArtist, 33, 30, 30}, {field::kAlbum, 63, 30, 30},
+    {field::kYear, 93, 4, 4},   kCommentSlot,
 };
 constexpr std::size_t kTrackMarkOffset = 125;
 constexpr std::size_t kTrackOffset = 126;
@@ -88,19 +89,54 @@ unsigned char TrackByte(std::string_view track) {
   return static_cast<unsigned char>(static_cast<std::uint32_t>(number) & 0xFF);
 }
 
-std::string RenderId3v1Trailer(const FieldList& fields) {
+std::string RenderId3v1Trailer(const FieldList& fields, std::string_view replaced) {
+  const bool over = replaced.size() == kId3v1Size && replaced.substr(0, 3) == "TAG";
+  auto valueOf = [&fields](const char* key) {
+    const std::string* value = FirstValue(fields, key);
+    return value ? std::string_view(*value) : std::string_view();
+  };
+  // Whether a slot of the replaced trailer reads as the value: then it keeps its bytes.
+  auto kept = [&](const Slot& slot, std::string_view value) {
+    return over && ReadText(replaced.substr(slot.offset, slot.readWidth)) == value;
+  };
+  auto keep = [&](std::string& trailer, std::size_t offset, std::size_t width) {
+    trailer.replace(offset, width, replaced.substr(offset, width));
+  };
+
   std::string trailer(kId3v1Size, '\0');
   trailer.replace(0, 3, "TAG");
   for (const Slot& slot : kSlots) {
-    const std::string* value = FirstValue(fields, slot.key);
-    trailer.replace(slot.offset, slot.writeWidth,
-                    FitToSlot(value ? *value : std::string_view(), slot.writeWidth));
+    if (slot.offset == kCommentSlot.offset) continue;
+    const std::string_view value = valueOf(slot.key);
+    if (kept(slot, value))
+      keep(trailer, slot.offset, slot.writeWidth);
+    else
+      trailer.replace(slot.offset, slot.writeWidth, FitToSlot(value, slot.writeWidth));
   }
-  trailer[kTrackMarkOffset] = '\0';
-  const std::string* track = FirstValue(fields, field::kTrack);
-  trailer[kTrackOffset] = static_cast<char>(TrackByte(track ? *track : std::string_view()));
-  const std::string* genre = FirstValue(fields, field::kGenre);
-  trailer[kGenreOffset] = static_cast<char>(GenreIndex(genre ? *genre : std::string_view()));
+
+  // An ID3v1.0 comment fills the track's bytes too, so it stays only while no track is given.
+  const std::string_view comment = valueOf(field::kComment);
+  const std::string_view track = valueOf(field::kTrack);
+  const bool version10 = over && replaced[kTrackMarkOffset] != '\0';
+  const bool commentKept = kept(kCommentSlot, comment);
+  const bool trackKept =
+      over && (version10 ? track.empty()
+                         : std::to_string(static_cast<unsigned char>(replaced[kTrackOffset])) == track);
+  if (commentKept && trackKept) {
+    keep(trailer, kCommentSlot.offset, kCommentSlot.readWidth);
+  } else {
+    if (commentKept && !version10)
+      keep(trailer, kCommentSlot.offset, kCommentSlot.writeWidth);
+    else
+      trailer.replace(kCommentSlot.offset, kCommentSlot.writeWidth,
+                      FitToSlot(comment, kCommentSlot.writeWidth));
+    trailer[kTrackMarkOffset] = '\0';
+    trailer[kTrackOffset] = trackKept ? replaced[kTrackOffset] : static_cast<char>(TrackByte(track));
+  }
+
+  const std::string_view genre = valueOf(field::kGenre);
+  const bool genreKept = over && GenreName(static_cast<unsigned char>(replaced[kGenreOffset])) == genre;
+  trailer[kGenreOffset] = genreKept ? replaced[kGenreOffset] : static_cast<char>(GenreIndex(genre));
   return trailer;
 }
 

@@ -16,8 +16,11 @@ inline constexpr std::size_t kId3v1Size = 128;
 std::optional<FieldList> ParseId3v1Trailer(std::string_view trailer);
 
 // The 128 bytes of a trailer built from the first pair of each key (an absent key counts as
-// empty). Texts are cut to their slot and padded with spaces.
-std::string RenderId3v1Trailer(const FieldList& fields);
+// empty). Texts are cut to their slot and padded with spaces. Written over `replaced`, the
+// trailer it takes the place of, a slot whose value reads there as the field's value keeps
+// its bytes, padding included, and so does the genre byte of an unchanged genre; an
+// ID3v1.0 comment keeps all 30 of its bytes while no track is given.
+std::string RenderId3v1Trailer(const FieldList& fields, std::string_view replaced = {});
 
 // A value cut to a slot's width, padded with spaces. When the cut would leave the first byte
 // of a two-byte code page 932 character as the last byte, that byte becomes a space.

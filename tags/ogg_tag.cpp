@@ -13,6 +13,7 @@
 #include "platform/file_handle.h"
 #include "platform/file_ops.h"
 #include "tags/comment_editor.h"
+#include "tags/field_entries.h"
 #include "tags/file_sample.h"
 #include "tags/tag_types.h"
 #include "tags/text_conversion.h"
@@ -125,7 +126,27 @@ std::vector<TOggTag::ReadComment> TOggTag::CommentsAsRead() const {
   return comments;
 }
 
+std::string TOggTag::GetField(std::string_view key) const {
+  const std::optional<std::size_t> shown = ShownPair(fields_, key, FieldOfVorbisPairKey);
+  return shown ? fields_[*shown].value : std::string();
+}
+
+int TOggTag::SetField(std::string_view key, std::string_view value) {
+  SetShownField(fields_, key, value, FieldOfVorbisPairKey);
+  return 1;
+}
+
 int TOggTag::GetTagType() const { return kTagOgg; }
+
+std::string_view TOggTag::TextEncoding() const { return "utf-8"; }
+
+bool TOggTag::CanWriteFile() {
+  // A file that cannot be opened is no layout question: the write itself reports it.
+  FileHandle file = OpenFile(path_, "rb");
+  if (!file) return true;
+  std::unique_ptr<EditorState> state = NewEditor();
+  return OpenEditorFile(*state, file.get()) == 0 || EditorError(*state) != kEditorMultiplexed;
+}
 
 // An Ogg file has no tag to cut off: WriteTag replaces the comment header in place.
 bool TOggTag::RemoveTag() { return true; }
@@ -155,7 +176,7 @@ bool TOggTag::WriteTag() {
   const std::optional<std::string> target = ResolvedPath(path_);
   // A file its user may not write is left alone, as the other kinds leave it: replacing it
   // through its folder would go round its permissions.
-  if (!target || !OpenFile(*target, "r+b")) return false;
+  if (!target || !OpenFile(*target, "r+b") || !CanWriteFile()) return false;
   const std::string backup = *target + ".src";
   // An existing backup may be the only copy of an earlier file: leave everything as it is.
   if (!RenameNoReplace(*target, backup)) return false;

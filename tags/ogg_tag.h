@@ -29,9 +29,20 @@ class TOggTag : public TAbstractTag {
   static std::unique_ptr<TOggTag> ReadFrom(const std::string& path, FileSample& file);
 
   int ReadTag(const std::string& path) override;
+  // The Vorbis keys of the seven fields are matched without regard to case ("title=" shows
+  // as Title): of several comments of one field, the one under the key this program writes
+  // ("TITLE") shows it, else the first.
+  std::string GetField(std::string_view key) const override;
+  // A change of one of the seven fields replaces every comment of the field by one, at the
+  // place and under the key of the comment that showed it.
+  int SetField(std::string_view key, std::string_view value) override;
   int GetTagType() const override;
   bool RemoveTag() override;
+  // Refuses, before anything is written, a file whose first stream is interleaved with
+  // another (multiplexed): it cannot be rebuilt stream by stream.
   bool WriteTag() override;
+  bool CanWriteFile() override;
+  std::string_view TextEncoding() const override;
 
  private:
   // A comment as read: its key and value after conversion, and the UTF-8 bytes that write it

@@ -2,10 +2,8 @@
 
 #include <optional>
 
-#include "tags/ape_format.h"
 #include "tags/ape_tag.h"
 #include "tags/id3v1_tag.h"
-#include "tags/id3v1_trailer.h"
 #include "tags/tag_types.h"
 #include "tags/tail_io.h"
 
@@ -23,26 +21,30 @@ bool RemoveCutsFile(const TAbstractTag& tag) {
 // Room at the end of the file for the tag that an APE or ID3v1 object writes from its fields.
 // Looked for before an old tag is cut off: a full disk then fails the write while the old
 // tag is still in place, instead of after it is gone with no room to put it back.
-Room RoomForWrite(const TAbstractTag& tag) {
-  std::optional<std::size_t> size = kId3v1Size;
-  if (tag.GetTagType() == kTagApe) {
-    const std::optional<std::string> ape = RenderApeTag(tag.GetFieldList());
-    size = ape ? std::optional<std::size_t>(ape->size()) : std::nullopt;
-  }
-  return size ? RoomAtEnd(tag.GetFilePath(), *size) : Room::kNone;
+Room RoomForWrite(TAbstractTag& tag) {
+  const std::optional<std::string> bytes = tag.TagToWrite();
+  return bytes ? RoomAtEnd(tag.GetFilePath(), bytes->size()) : Room::kNone;
+}
+
+// The edits that change what the tag shows, in order.
+FieldList Changes(const TAbstractTag& tag, const FieldList& edits) {
+  FieldList changes;
+  for (const TagField& edit : edits)
+    if (tag.GetField(edit.key) != edit.value) changes.push_back(edit);
+  return changes;
 }
 
 }  // namespace
 
-std::unique_ptr<TAbstractTag> MakeTag(int type) {
-  if (type == kTagApe) return std::make_unique<TAPETag>();
+std::unique_ptr<TAbstractTag> MakeTag(int type, ApeEncoding apeEncoding) {
+  if (type == kTagApe) return std::make_unique<TAPETag>(NewApeForm(apeEncoding));
   if (type == kTagId3v1) return std::make_unique<TID3v1Tag>();
   return nullptr;
 }
 
-TypeChange ChangeTagType(TAbstractTag& entry, int type) {
+TypeChange ChangeTagType(TAbstractTag& entry, int type, ApeEncoding apeEncoding) {
   if (type == entry.GetTagType()) return {};
-  std::unique_ptr<TAbstractTag> changed = MakeTag(type);
+  std::unique_ptr<TAbstractTag> changed = MakeTag(type, apeEncoding);
   if (!changed) return {};
   changed->SetFilePath(entry.GetFilePath());
   if (RemoveCutsFile(entry)) {
@@ -64,15 +66,20 @@ TypeChange ChangeTagType(TAbstractTag& entry, int type) {
   return {TypeChangeResult::kChanged, std::move(changed)};
 }
 
-TypeChangeResult ChangeTagType(std::unique_ptr<TAbstractTag>& entry, int type) {
-  TypeChange change = ChangeTagType(*entry, type);
+TypeChangeResult ChangeTagType(std::unique_ptr<TAbstractTag>& entry, int type,
+                               ApeEncoding apeEncoding) {
+  TypeChange change = ChangeTagType(*entry, type, apeEncoding);
   if (change.replacement) entry = std::move(change.replacement);
   return change.result;
 }
 
 SaveResult SaveFields(TAbstractTag& tag, const FieldList& edits) {
+  const bool hasKind = tag.GetTagType() != kTagNone;
+  const FieldList changes = hasKind ? Changes(tag, edits) : edits;
+  if (hasKind && changes.empty()) return SaveResult::kSaved;
+  if (!tag.CanWriteFile()) return SaveResult::kLayoutRefused;
   const FieldList before = tag.GetFieldList();
-  for (const TagField& f : edits) tag.SetField(f.key, f.value);
+  for (const TagField& f : changes) tag.SetField(f.key, f.value);
   if (RemoveCutsFile(tag)) {
     const Room room = RoomForWrite(tag);
     if (room != Room::kEnough) {

@@ -3,12 +3,13 @@
 #include <memory>
 
 #include "tags/abstract_tag.h"
+#include "tags/ape_format.h"
 
 namespace marlinote {
 
-// A new, empty tag object of a kind that can be given to a file: TAPETag for 0, TID3v1Tag
-// for 1; null for any other type id.
-std::unique_ptr<TAbstractTag> MakeTag(int type);
+// A new, empty tag object of a kind that can be given to a file: TAPETag for 0, writing a new
+// tag in the form of `apeEncoding`, TID3v1Tag for 1; null for any other type id.
+std::unique_ptr<TAbstractTag> MakeTag(int type, ApeEncoding apeEncoding = ApeEncoding::kCp932);
 
 enum class TypeChangeResult {
   kChanged,
@@ -28,11 +29,14 @@ struct TypeChange {
 // Gives the entry's file a tag of the new kind carrying the entry's fields: the old tag is
 // cut off and the new one written. An old tag is cut off only when the file has room for the
 // new one; when the new tag still cannot be written after the old one was cut off, the old
-// tag is written back. The compatibility check is the caller's.
-TypeChange ChangeTagType(TAbstractTag& entry, int type);
+// tag is written back. A new APE tag is written in the form of `apeEncoding`. The
+// compatibility check is the caller's.
+TypeChange ChangeTagType(TAbstractTag& entry, int type,
+                         ApeEncoding apeEncoding = ApeEncoding::kCp932);
 
 // The same, replacing the entry in place on success.
-TypeChangeResult ChangeTagType(std::unique_ptr<TAbstractTag>& entry, int type);
+TypeChangeResult ChangeTagType(std::unique_ptr<TAbstractTag>& entry, int type,
+                               ApeEncoding apeEncoding = ApeEncoding::kCp932);
 
 enum class SaveResult {
   kSaved,
@@ -47,11 +51,16 @@ enum class SaveResult {
   // The new tag could not be written and neither could the old one: the file has no tag.
   // Only when the room found for the new tag was taken in between, by another program.
   kTagLost,
+  // The file is laid out so that its tag cannot be written (an Ogg file whose streams are
+  // interleaved); nothing was written and the object's fields are as they were.
+  kLayoutRefused,
 };
 
-// Sets each given pair in order, then cuts the old tag off and writes the new one. On a
-// failed write the object's fields are restored to what they were before the edit, which is
-// also what the file then holds again.
+// Sets each given pair in order, then cuts the old tag off and writes the new one. A pair
+// whose value equals, byte for byte, the value the tag shows for its key changes nothing;
+// when no pair changes anything, nothing is written. On a failed write the object's fields
+// are restored to what they were before the edit, which is also what the file then holds
+// again.
 SaveResult SaveFields(TAbstractTag& tag, const FieldList& edits);
 
 }  // namespace marlinote

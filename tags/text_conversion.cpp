@@ -203,6 +203,50 @@ std::string LocalToUtf8(std::string_view local) {
   return out;
 }
 
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n;) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length = 0;
+    std::uint32_t unit = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      unit = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      unit = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      unit = lead & 0x07;
+    } else {
+      return false;
+    }
+    if (n - i < length) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto b = static_cast<unsigned char>(text[i + k]);
+      if (!IsContinuation(b)) return false;
+      unit = unit << 6 | (b & 0x3F);
+    }
+    if ((length == 3 && unit < 0x800) || (length == 4 && (unit < 0x10000 || unit > 0x10FFFF)) ||
+        (unit >= 0xD800 && unit < 0xE000))
+      return false;
+    i += length;
+  }
+  return true;
+}
+
 std::optional<std::string> Utf8ToLocalExact(std::string_view utf8) {
   if (IsAscii(utf8)) return std::string(utf8);
   const Cp932Tables& tables = Tables();

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "tags/tag_field.h"
+#include "tags/text_conversion.h"
 
 namespace marlinote {
 namespace {
@@ -32,6 +33,12 @@ std::string_view VorbisKeyFromFieldKey(std::string_view fieldKey) {
   for (const auto& [vorbis, key] : kKeys)
     if (key == fieldKey) return vorbis;
   return fieldKey;
+}
+
+std::string_view FieldOfVorbisPairKey(std::string_view pairKey) {
+  for (const auto& [vorbis, fieldKey] : kKeys)
+    if (EqualsIgnoringAsciiCase(vorbis, pairKey)) return fieldKey;
+  return pairKey;
 }
 
 }  // namespace marlinote

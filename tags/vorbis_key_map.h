@@ -9,4 +9,8 @@ namespace marlinote {
 std::string_view FieldKeyFromVorbisKey(std::string_view vorbisKey);
 std::string_view VorbisKeyFromFieldKey(std::string_view fieldKey);
 
+// The field a pair of an Ogg file's list shows: the Vorbis keys are matched without regard to
+// case, as Vorbis I says field names are ("title" shows Title); any other key shows itself.
+std::string_view FieldOfVorbisPairKey(std::string_view pairKey);
+
 }  // namespace marlinote

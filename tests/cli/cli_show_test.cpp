@@ -75,10 +75,11 @@ TEST_F(CliShow, JsonHoldsOneObjectPerFile) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out,
             "[\n"
-            "{\"path\":\"" + ape + "\",\"type\":0,\"typeName\":\"Ape_Tag\",\"fields\":["
-            "[\"Title\",\"x\"],[\"Comment\",\"line 1\\r\\nline \\\"2\\\"\"],"
+            "{\"path\":\"" + ape + "\",\"type\":0,\"typeName\":\"Ape_Tag\",\"encoding\":\"cp932\","
+            "\"fields\":[[\"Title\",\"x\"],[\"Comment\",\"line 1\\r\\nline \\\"2\\\"\"],"
             "[\"KEY\",\"\xEF\xBF\xBD\"]]},\n"
-            "{\"path\":\"" + bare + "\",\"type\":-1,\"typeName\":\"Abstract_Tag\",\"fields\":[]}\n"
+            "{\"path\":\"" + bare + "\",\"type\":-1,\"typeName\":\"Abstract_Tag\",\"encoding\":null,"
+            "\"fields\":[]}\n"
             "]\n");
 }
 

@@ -120,9 +120,10 @@ TEST(OggTagWrite, WritesTheFieldListInOrderAndKeepsAudioAndVendor) {
   for (const char* key : {"Album", "Track", "Genre"}) tag.SetField(key, key);
   ASSERT_TRUE(tag.WriteTag());
 
+  // The lower-case title is the Title field: it takes the new value in its place.
   EXPECT_EQ(ListComments(path),
-            (std::vector<std::string>{"ARTIST=Someone", "=just words", "MOOD=calm", "title=lower",
-                                      "TITLE=New \xE3\x82\xA2", "DATE=1999", "COMMENT=",
+            (std::vector<std::string>{"ARTIST=Someone", "=just words", "MOOD=calm",
+                                      "title=New \xE3\x82\xA2", "DATE=1999", "COMMENT=",
                                       "ALBUM=Album", "TRACKNUMBER=Track", "GENRE=Genre"}));
   ExpectReferenceCheckPasses(path);
   const test::DecodedOgg after = DecodeOggVorbis(path);
