@@ -1,5 +1,6 @@
 // TID3v1Tag over any file: reading must never crash; a trailer that was read is cut off
-// exactly, and after one write the trailer reads and writes back unchanged.
+// exactly and written back byte for byte, and a trailer written from fields alone reads and
+// writes back unchanged.
 #include <cstddef>
 #include <cstdint>
 
@@ -26,10 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(tag.RemoveTag());
   Check(file.Bytes() == before.substr(0, before.size() - kId3v1Size));
   Check(tag.WriteTag());
-  const std::string written = file.Bytes();
-  Check(written.size() == before.size());
-  const std::string trailer = written.substr(written.size() - kId3v1Size);
-  Check(trailer == RenderId3v1Trailer(tag.GetFieldList()));
+  Check(file.Bytes() == before);
+  const std::string trailer = RenderId3v1Trailer(tag.GetFieldList());
 
   // A trailer this program wrote is what it writes again once read back.
   const auto once = ParseId3v1Trailer(trailer);

@@ -55,6 +55,8 @@ bool TAbstractTag::RemoveTag() {
 
 bool TAbstractTag::WriteTag() { return false; }
 
+FieldList TAbstractTag::ShownFields() const { return fields_; }
+
 std::optional<std::string> TAbstractTag::TagToWrite() { return std::nullopt; }
 
 bool TAbstractTag::CanWriteFile() { return true; }

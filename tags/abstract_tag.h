@@ -37,6 +37,10 @@ class TAbstractTag {
   virtual bool RemoveTag();
   virtual bool WriteTag();
 
+  // The pairs as the fields they show, for another kind of tag to take over: where several
+  // pairs show one of the seven fields (keys of other letter case), the one that shows it,
+  // under the field's key. The base class gives its list as it is.
+  virtual FieldList ShownFields() const;
   // For a kind whose tag is the last bytes of the file (APE, ID3v1): the bytes WriteTag would
   // write now in place of the tag at the file's end, so that room for them can be found
   // before the old tag is cut off. Nothing for other kinds, or when no tag can be built.

@@ -90,6 +90,8 @@ int TAPETag::SetField(std::string_view key, std::string_view value) {
   return 1;
 }
 
+FieldList TAPETag::ShownFields() const { return marlinote::ShownFields(fields_, SevenFieldOf); }
+
 int TAPETag::GetTagType() const { return kTagApe; }
 
 bool TAPETag::RemoveTag() {

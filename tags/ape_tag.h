@@ -31,6 +31,7 @@ class TAPETag : public TAbstractTag {
   // A change of one of the seven fields replaces every item of the field by one, at the
   // place and under the key of the item that showed it.
   int SetField(std::string_view key, std::string_view value) override;
+  FieldList ShownFields() const override;
   int GetTagType() const override;
   // Cuts the tag off the end of the file, its header included.
   bool RemoveTag() override;

@@ -16,7 +16,9 @@ constexpr const char* kCorruptSecondary = "Corrupt secondary header.";
 constexpr const char* kEofInHeaders = "EOF before end of vorbis headers.";
 constexpr const char* kCorruptData = "Corrupt or missing data, continuing...";
 constexpr const char* kTooLarge = "Vorbis packet too large.";
-constexpr const char* kMultiplexed = kEditorMultiplexed.data();
+constexpr const char* kMultiplexed =
+    "Multiplexed Ogg streams cannot be edited: the first stream's pages are interleaved with "
+    "another's.";
 constexpr const char* kWriteFailed =
     "Error writing stream to output. Output stream may be corrupted or truncated.";
 
@@ -267,7 +269,7 @@ int OpenHeaders(EditorState& state, Pages& pages, bool forWriting) {
       taken += more;
       continue;
     }
-    if (forWriting && ogg_page_serialno(&page) != state.serial) return Fail(state, kMultiplexed);
+    if (forWriting && ogg_page_serialno(&page) != state.serial) state.interleaved = true;
     ogg_stream_pagein(stream, &page);
     while (had < 2) {
       const int packetResult = ogg_stream_packetout(stream, &packet);
@@ -330,10 +332,13 @@ int WriteEditor(EditorState& state, void* output) {
     state.error = kWriteFailed;
     return -1;
   }
+  if (state.interleaved) {
+    state.error = kMultiplexed;
+    return -1;
+  }
   state.end_of_input = false;
   state.extra_page = false;
   state.packet_too_large = false;
-  state.interleaved = false;
 
   const bool written = WriteFirstStream(state, output) && CopyRest(state, output);
 

@@ -47,17 +47,12 @@ struct EditorState {
   bool end_of_input = false;
   // An audio packet of the first stream grew past kEditorMaxPacketBytes.
   bool packet_too_large = false;
-  // A page of another stream came among the first stream's pages.
+  // A page of another stream came among the first stream's pages: the file is multiplexed,
+  // not chained, and cannot be rebuilt stream by stream. Found among the header pages by
+  // OpenEditor, so that WriteEditor refuses before it writes anything; found later, it ends
+  // the write as a failure.
   bool interleaved = false;
 };
-
-// The error of a write refused because the first logical stream's pages are interleaved with
-// those of another stream (a multiplexed file, not a chained one): such a file cannot be
-// rebuilt stream by stream. Found among the header pages when the file is opened for
-// writing, so that nothing is written; among later pages, the write fails.
-inline constexpr std::string_view kEditorMultiplexed =
-    "Multiplexed Ogg streams cannot be edited: a page of another stream is among the first "
-    "stream's pages.";
 
 // Input and output move in chunks of this many bytes.
 inline constexpr std::size_t kEditorChunkSize = 4096;
@@ -71,8 +66,7 @@ inline constexpr std::size_t kEditorMaxPacketBytes = 16 << 20;
 
 std::unique_ptr<EditorState> NewEditor();
 
-// Reads the headers from the input. 0, or -1 with the error set and everything released;
-// a page of another stream among the header pages fails with kEditorMultiplexed.
+// Reads the headers from the input. 0, or -1 with the error set and everything released.
 int OpenEditor(EditorState& state, void* input, ReadFunction read, WriteFunction write);
 
 // OpenEditor for reading the comments only: the vendor and the comments come out exactly as
@@ -91,7 +85,8 @@ vorbis_comment* EditorComments(EditorState& state);
 // vorbis_comment_add would cut at).
 void AddEditorComment(vorbis_comment& comments, std::string_view text);
 
-// Writes the stream with the current comments to the output. 0, or -1 with the error set.
+// Writes the stream with the current comments to the output. 0, or -1 with the error set;
+// an interleaved stream is refused before anything is written.
 int WriteEditor(EditorState& state, void* output);
 
 // The last error text, empty when there was none.

@@ -52,4 +52,18 @@ void SetShownField(FieldList& fields, std::string_view field, std::string_view v
   fields.resize(kept);
 }
 
+FieldList ShownFields(const FieldList& fields, FieldOfKey fieldOf) {
+  FieldList shown;
+  shown.reserve(fields.size());
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const std::string_view field = fieldOf(fields[i].key);
+    if (!IsSeven(field)) {
+      shown.push_back(fields[i]);
+    } else if (ShownPair(fields, field, fieldOf) == i) {
+      shown.push_back({std::string(field), fields[i].value});
+    }
+  }
+  return shown;
+}
+
 }  // namespace marlinote

@@ -28,4 +28,8 @@ std::optional<std::size_t> ShownPair(const FieldList& fields, std::string_view f
 void SetShownField(FieldList& fields, std::string_view field, std::string_view value,
                    FieldOfKey fieldOf);
 
+// The pairs as the fields they show, in list order: the pair that shows one of the seven
+// fields under that field's key, the field's other pairs left out; every other pair as it is.
+FieldList ShownFields(const FieldList& fields, FieldOfKey fieldOf);
+
 }  // namespace marlinote

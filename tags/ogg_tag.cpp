@@ -136,6 +136,8 @@ int TOggTag::SetField(std::string_view key, std::string_view value) {
   return 1;
 }
 
+FieldList TOggTag::ShownFields() const { return marlinote::ShownFields(fields_, FieldOfVorbisPairKey); }
+
 int TOggTag::GetTagType() const { return kTagOgg; }
 
 std::string_view TOggTag::TextEncoding() const { return "utf-8"; }
@@ -145,7 +147,7 @@ bool TOggTag::CanWriteFile() {
   FileHandle file = OpenFile(path_, "rb");
   if (!file) return true;
   std::unique_ptr<EditorState> state = NewEditor();
-  return OpenEditorFile(*state, file.get()) == 0 || EditorError(*state) != kEditorMultiplexed;
+  return OpenEditorFile(*state, file.get()) != 0 || !state->interleaved;
 }
 
 // An Ogg file has no tag to cut off: WriteTag replaces the comment header in place.

@@ -36,6 +36,7 @@ class TOggTag : public TAbstractTag {
   // A change of one of the seven fields replaces every comment of the field by one, at the
   // place and under the key of the comment that showed it.
   int SetField(std::string_view key, std::string_view value) override;
+  FieldList ShownFields() const override;
   int GetTagType() const override;
   bool RemoveTag() override;
   // Refuses, before anything is written, a file whose first stream is interleaved with

@@ -51,10 +51,10 @@ TypeChange ChangeTagType(TAbstractTag& entry, int type, ApeEncoding apeEncoding)
     // The end of the file is the entry's own tag. A tag of the new kind seen there is bytes
     // of it (an APE value holding "TAG" 128 bytes before the end): cutting that would
     // destroy the entry's tag, so the fields are only copied.
-    changed->GetFieldList() = entry.GetFieldList();
+    changed->GetFieldList() = entry.ShownFields();
   } else {
     // Behind an Ogg stream or untagged data, a tag of the new kind is cut off first.
-    changed->CopyFields(entry.GetFieldList());
+    changed->CopyFields(entry.ShownFields());
   }
   if (RemoveCutsFile(entry) && RoomForWrite(*changed) != Room::kEnough)
     return {TypeChangeResult::kFailed, nullptr};

@@ -26,11 +26,11 @@ struct TypeChange {
   std::unique_ptr<TAbstractTag> replacement;
 };
 
-// Gives the entry's file a tag of the new kind carrying the entry's fields: the old tag is
-// cut off and the new one written. An old tag is cut off only when the file has room for the
-// new one; when the new tag still cannot be written after the old one was cut off, the old
-// tag is written back. A new APE tag is written in the form of `apeEncoding`. The
-// compatibility check is the caller's.
+// Gives the entry's file a tag of the new kind carrying the entry's fields as it shows them
+// (ShownFields): the old tag is cut off and the new one written. An old tag is cut off only
+// when the file has room for the new one; when the new tag still cannot be written after the
+// old one was cut off, the old tag is written back. A new APE tag is written in the form of
+// `apeEncoding`. The compatibility check is the caller's.
 TypeChange ChangeTagType(TAbstractTag& entry, int type,
                          ApeEncoding apeEncoding = ApeEncoding::kCp932);
 
