@@ -104,11 +104,6 @@ bool FetchPacket(EditorState& state, ogg_packet& packet, ogg_page& held) {
     // Serial first: an end-of-stream page of another stream is no page of ours and must be
     // kept like any other.
     if (ogg_page_serialno(&page) != state.serial) {
-      // Only a stream that begins here follows ours; one that began before is interleaved.
-      if (!ogg_page_bos(&page)) {
-        state.interleaved = true;
-        return false;
-      }
       state.end_of_input = true;
       state.extra_page = true;
       held = page;
@@ -190,6 +185,11 @@ bool CopyRest(EditorState& state, void* output) {
         state.error = kCorruptData;
         if (!Put(state, output, sync->data + sync->returned + result, -result)) return false;
         continue;
+      }
+      // A page of the first stream after it ended: its pages were interleaved with another's.
+      if (ogg_page_serialno(&page) == state.serial) {
+        state.interleaved = true;
+        return false;
       }
       if (!Put(state, output, page.header, page.header_len)) {
         std::fputs("Bumming out\n", stderr);

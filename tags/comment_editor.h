@@ -47,10 +47,10 @@ struct EditorState {
   bool end_of_input = false;
   // An audio packet of the first stream grew past kEditorMaxPacketBytes.
   bool packet_too_large = false;
-  // A page of another stream came among the first stream's pages: the file is multiplexed,
+  // The first stream's pages are interleaved with another stream's: the file is multiplexed,
   // not chained, and cannot be rebuilt stream by stream. Found among the header pages by
-  // OpenEditor, so that WriteEditor refuses before it writes anything; found later, it ends
-  // the write as a failure.
+  // OpenEditor, so that WriteEditor refuses before it writes anything; found later (a page of
+  // the first stream after another stream's), it ends the write as a failure.
   bool interleaved = false;
 };
 

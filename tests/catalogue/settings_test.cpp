@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "platform/memory_settings_store.h"
@@ -148,6 +149,31 @@ TEST_F(LoadSettingsTest, AMissingMainValueStopsThereAndResetsBothSwitches) {
   EXPECT_TRUE(settings_.DataTypeCheck);
 }
 
+// The APE encoding is read on its own: settings kept before it existed give Shift-JIS, and
+// a main value missing before it does not reset it.
+TEST_F(LoadSettingsTest, ApeUtf8IsReadApartAndIsFalseWhenMissingOrMistyped) {
+  const struct {
+    std::optional<RegValue> stored;
+    bool withFolderViewWidth;
+    bool utf8;
+  } cases[] = {
+      {std::nullopt, true, false},
+      {RegValue::Dword(1), true, true},
+      {RegValue::Dword(1), false, true},
+      {RegValue::Dword(0), true, false},
+      {RegValue::Text("1"), true, false},
+  };
+  for (const auto& c : cases) {
+    store_ = MemorySettingsStore();
+    PutMain(store_, c.withFolderViewWidth);
+    if (c.stored) Put(store_, kMain, "ApeUtf8", *c.stored);
+    settings_.ApeUtf8 = !c.utf8;
+    Load();
+    EXPECT_EQ(settings_.ApeUtf8, c.utf8);
+    EXPECT_EQ(LoadApeUtf8(store_), c.utf8);
+  }
+}
+
 // A store whose column keys from a chosen one on cannot be made.
 class RefusingStore : public MemorySettingsStore {
  public:
@@ -183,6 +209,10 @@ TEST(SaveSettings, CapturesWidthsOfShownColumnsAndWritesEveryColumn) {
   EXPECT_EQ(*store.FindValue(kMain, "FolderViewWidth"), RegValue::Dword(200));
   EXPECT_EQ(*store.FindValue(kMain, "FileExtSync"), RegValue::Dword(1));
   EXPECT_EQ(*store.FindValue(kMain, "DataTypeCheck"), RegValue::Dword(1));
+  EXPECT_EQ(*store.FindValue(kMain, "ApeUtf8"), RegValue::Dword(0));
+  settings.ApeUtf8 = true;
+  EXPECT_TRUE(SaveSettings(store, settings, window));
+  EXPECT_EQ(*store.FindValue(kMain, "ApeUtf8"), RegValue::Dword(1));
 }
 
 TEST(SaveSettings, AColumnKeyThatCannotBeMadeEndsTheColumnsOnly) {

@@ -1,11 +1,13 @@
 // marlinote-cli on files that other programs wrote, and those programs on what it writes:
-// vorbiscomment (vorbis-tools) for Ogg Vorbis, the Python library mutagen for ID3v1 and APE.
+// vorbiscomment and oggenc (vorbis-tools) for Ogg Vorbis, lame for MPEG files, the Python
+// library mutagen and TagLib for ID3v1, APE and Vorbis comments.
 #include <gtest/gtest.h>
 
 #include "tests/cli/cli_runner.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/ogg_maker.h"
 #include "tests/support/shell.h"
+#include "tests/support/taglib_ape.h"
 #include "tests/support/temp_dir.h"
 
 namespace marlinote {
@@ -13,12 +15,26 @@ namespace {
 
 using test::AudioBytes;
 using test::HasMutagen;
+using test::ReadBytes;
 using test::kPython;
 using test::RunShell;
 using test::RunCliWith;
 using test::Shell;
 using test::TempDir;
 using test::WriteBytes;
+
+// A second of a tone as a WAVE file, for lame and oggenc to encode.
+std::string WriteWave(const TempDir& dir) {
+  const std::string path = dir.file("tone.wav");
+  const Shell made = RunShell(std::string(kPython) +
+                              " -c \"import wave, math, struct, sys\n"
+                              "w = wave.open(sys.argv[1], 'wb'); w.setnchannels(1); w.setsampwidth(2)\n"
+                              "w.setframerate(22050)\n"
+                              "w.writeframes(b''.join(struct.pack('<h', int(8000 * math.sin(i / 9)))"
+                              " for i in range(22050)))\" '" + path + "'");
+  EXPECT_EQ(made.status, 0) << made.out;
+  return path;
+}
 
 // Runs a Python script with the file as its argument; the script prints what it found.
 Shell RunPython(const TempDir& dir, const std::string& script, const std::string& file) {
@@ -142,6 +158,138 @@ for key, value in tag.items():
 )", ape);
   // The tag stays APEv2: UTF-8 values without a terminating zero byte.
   EXPECT_EQ(read.out, "Title 'New'\nOther Key 'kept'\nAlbum 'LP'\n");
+}
+
+// A tag as today's taggers write it: APEv2 with a header, UTF-8 text (an emoji that code page
+// 932 cannot hold among it), two values in one item, a binary cover. A save of one field
+// keeps everything else, and a type change leaves no header behind.
+TEST_F(CliMutagen, ApeTagOfTodaysTaggersKeepsEveryItemThroughSetAndConvert) {
+  const std::string mp3 = dir.file("a.mp3");
+  ASSERT_EQ(RunShell("lame --quiet '" + WriteWave(dir) + "' '" + mp3 + "'").status, 0);
+  const Shell wrote = RunPython(dir, R"(
+import sys
+from mutagen.apev2 import APEv2, APEValue, BINARY
+tag = APEv2()
+tag['Title'] = 'Smile \U0001F600'
+tag['Artist'] = ['A1', 'A2']
+tag['Cover Art (Front)'] = APEValue(b'cover.jpg\x00' + bytes(range(256)) * 120, BINARY)
+tag['Other Key'] = 'kept'
+tag.save(sys.argv[1])
+)", mp3);
+  ASSERT_EQ(wrote.status, 0) << wrote.out;
+  const auto shown = RunCliWith({"show", "--json", mp3});
+  EXPECT_NE(shown.out.find("\"encoding\":\"utf-8\""), std::string::npos) << shown.out;
+  EXPECT_NE(shown.out.find("[\"Artist\",\"A1\"]"), std::string::npos) << shown.out;
+
+  ASSERT_EQ(RunCliWith({"set", "--album", "歌", "--title", "Smile  ", mp3}).status, 0);
+  const char* const check = R"(
+import sys
+from mutagen.apev2 import APEv2
+tag = APEv2(sys.argv[1])
+for key, value in sorted(tag.items()):
+    print(key, value.kind, list(value) if value.kind != 1 else value.value == b'cover.jpg\x00' + bytes(range(256)) * 120)
+)";
+  EXPECT_EQ(RunPython(dir, check, mp3).out,
+            "Album 0 ['歌']\nArtist 0 ['A1', 'A2']\nCover Art (Front) 1 True\n"
+            "Other Key 0 ['kept']\nTitle 0 ['Smile 😀']\n");
+  EXPECT_EQ(test::TagLibApeItems(mp3),
+            "ALBUM=歌\nARTIST=A1|A2\nCOVER ART (FRONT)=<30730 bytes>\nOTHER KEY=kept\n"
+            "TITLE=Smile 😀\n");
+
+  ASSERT_EQ(RunCliWith({"convert", "--to", "id3v1", mp3}).status, 0);
+  EXPECT_EQ(ReadBytes(mp3).find("APETAGEX"), std::string::npos);
+  EXPECT_EQ(test::TagLibApeItems(mp3), "no APE tag");
+  EXPECT_EQ(RunPython(dir, R"(
+import sys
+from mutagen.apev2 import APEv2, APENoHeaderError
+try:
+    APEv2(sys.argv[1])
+except APENoHeaderError:
+    print('no APE tag')
+)", mp3).out, "no APE tag\n");
+}
+
+// TagLib writes upper-case keys; they are the program's fields, and a change stays under them.
+TEST_F(CliMutagen, UpperCaseApeKeysAreTheFieldsAndKeepTheirSpelling) {
+  const std::string mp3 = dir.file("a.mp3");
+  ASSERT_EQ(RunShell("lame --quiet '" + WriteWave(dir) + "' '" + mp3 + "'").status, 0);
+  ASSERT_EQ(RunPython(dir, R"(
+import sys
+from mutagen.apev2 import APEv2
+tag = APEv2()
+tag['TITLE'] = 'Old'
+tag['ARTIST'] = 'Band'
+tag.save(sys.argv[1])
+)", mp3).status, 0);
+  const std::string folder = dir.path();
+  const auto listed = RunCliWith({"list", "--filter-file", dir.file("none"), folder});
+  EXPECT_NE(listed.out.find("Old\ta.mp3\tBand\t"), std::string::npos) << listed.out;
+  ASSERT_EQ(RunCliWith({"set", "--title", "New", "--artist", "Band", mp3}).status, 0);
+  EXPECT_EQ(test::TagLibApeItems(mp3), "ARTIST=Band\nTITLE=New\n");
+}
+
+// oggenc writes lower-case keys: they fill the Title column, and a change replaces them
+// instead of adding a second title.
+TEST(CliInterop, OggencKeysInLowerCaseAreTheFieldsAndAChangeReplacesThem) {
+  TempDir dir;
+  const std::string ogg = dir.file("a.ogg");
+  ASSERT_EQ(RunShell("oggenc -Q -t 'Oggenc Title' -a 'Someone' -o '" + ogg + "' '" +
+                     WriteWave(dir) + "'").status, 0);
+  const auto listed = RunCliWith({"list", "--filter-file", dir.file("none"), dir.path()});
+  EXPECT_NE(listed.out.find("Oggenc Title\ta.ogg\tSomeone\t"), std::string::npos) << listed.out;
+  ASSERT_EQ(RunCliWith({"set", "--title", "新", ogg}).status, 0);
+  const Shell comments = RunShell("vorbiscomment -l '" + ogg + "'");
+  EXPECT_EQ(comments.out, "title=新\nartist=Someone\n");
+}
+
+// A multiplexed file is refused with a line that says why, and keeps every byte.
+TEST(CliInterop, AMultiplexedOggFileIsRefusedAndKeepsItsBytes) {
+  TempDir dir;
+  const std::string ogg = dir.file("mux.ogg");
+  const std::string bytes = test::MakeMultiplexedOggVorbis({.comments = {"TITLE=a"}}, {.serial = 9});
+  WriteBytes(ogg, bytes);
+  const auto run = RunCliWith({"set", "--title", "b", ogg});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(ogg + ": is a multiplexed Ogg file"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadBytes(ogg), bytes);
+}
+
+// lame's ID3v1 trailer: NUL padding, a 30-byte ID3v1.0 comment, genre byte 145. Setting the
+// title changes the title's 30 bytes and nothing else.
+TEST_F(CliMutagen, Id3v1OfLameChangesOnlyTheTitleSlot) {
+  const std::string mp3 = dir.file("a.mp3");
+  const std::string comment = "123456789012345678901234567890";
+  ASSERT_EQ(RunShell("lame --quiet --id3v1-only --tt Old --ta Band --tg 145 --tc " + comment + " '" +
+                     WriteWave(dir) + "' '" + mp3 + "'").status, 0);
+  const std::string before = ReadBytes(mp3);
+  ASSERT_EQ(RunCliWith({"set", "--title", "New", "--genre", "Anime", mp3}).status, 0);
+  std::string expected = before;
+  expected.replace(expected.size() - 125, 30, "New" + std::string(27, ' '));
+  EXPECT_EQ(ReadBytes(mp3), expected);
+  EXPECT_EQ(RunPython(dir, R"(
+import sys
+from mutagen.id3 import ParseID3v1
+with open(sys.argv[1], 'rb') as f:
+    frames = ParseID3v1(f.read()[-128:])
+print(frames['TIT2'], frames['TPE1'], frames['TCON'].genres[0])
+)", mp3).out, "New Band Anime\n");
+}
+
+// A new APE tag in UTF-8 is APEv2 as mutagen and TagLib read it.
+TEST_F(CliMutagen, ConvertToUtf8ApeIsReadByMutagenAndTagLib) {
+  const std::string mp3 = dir.file("a.mp3");
+  ASSERT_EQ(RunShell("lame --quiet '" + WriteWave(dir) + "' '" + mp3 + "'").status, 0);
+  ASSERT_EQ(RunCliWith({"set", "--kind", "id3v1", "--title", "桜の季節", "--genre", "jpop", mp3}).status, 0);
+  EXPECT_EQ(RunCliWith({"convert", "--to", "ape", "--ape-encoding", "id3v1", mp3}).status, 2);
+  ASSERT_EQ(RunCliWith({"convert", "--to", "ape", "--ape-encoding", "utf8", mp3}).status, 0);
+  EXPECT_NE(RunCliWith({"show", "--json", mp3}).out.find("\"encoding\":\"utf-8\""), std::string::npos);
+  EXPECT_EQ(RunPython(dir, R"(
+import sys
+from mutagen.apev2 import APEv2
+tag = APEv2(sys.argv[1])
+print(tag['Title'], tag['Genre'], tag['Track'])
+)", mp3).out, "桜の季節 JPop 0\n");
+  EXPECT_NE(test::TagLibApeItems(mp3).find("TITLE=桜の季節\n"), std::string::npos);
 }
 
 }  // namespace

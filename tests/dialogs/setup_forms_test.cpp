@@ -115,7 +115,8 @@ TEST(GroupBoxTest, NothingOverlapsAGroupsCaptionOrFrame) {
       {[] { return std::make_unique<TTagSelectForm>(nullptr, false); },
        {{"TagTypeRadioGroup", {0, 8, 257, 121}}}},
       {[] { return std::make_unique<TOtherSetupForm>(nullptr); },
-       {{"MouseLeftButtonRadioGroup", {8, 8, 169, 89}}}},
+       {{"MouseLeftButtonRadioGroup", {8, 8, 169, 89}},
+        {"ApeEncodingRadioGroup", {8, 105, 169, 89}}}},
   };
   for (const Case& c : cases) {
     std::unique_ptr<QWidget> form = c.make();
@@ -138,6 +139,28 @@ TEST(GroupBoxTest, NothingOverlapsAGroupsCaptionOrFrame) {
       }
     }
   }
+}
+
+// The APE encoding group (placed under the first, as the group test above checks) stands
+// above the buttons and is reached from the first group by Tab; the dialog has grown.
+TEST(OtherSetupFormTest, TheApeEncodingGroupStandsUnderTheFirstAndIsReachedByTab) {
+  TOtherSetupForm form(nullptr);
+  RadioGroup* const ape = form.ApeEncodingRadioGroup;
+  EXPECT_EQ(ape->title(), QStringLiteral("APEタグの文字コード"));
+  EXPECT_EQ(ape->item(0)->text(), QStringLiteral("Shift-JIS (従来の形式)"));
+  EXPECT_EQ(ape->item(1)->text(), QStringLiteral("UTF-8 (APEv2 標準)"));
+  EXPECT_EQ(ape->itemIndex(), 0);
+  EXPECT_GT(form.OkButton->geometry().top(), ape->geometry().bottom());
+  EXPECT_GT(form.height(), form.OkButton->geometry().bottom());
+
+  ShowActive(form);
+  test::PressTab();
+  EXPECT_EQ(QApplication::focusWidget(), ape->item(0));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  EXPECT_EQ(ape->itemIndex(), 1);
+  EXPECT_EQ(form.itemIndex(), 0) << "the first group keeps its choice";
+  test::PressTab();
+  EXPECT_EQ(QApplication::focusWidget(), form.OkButton);
 }
 
 // Every dialog answers 2 when its window is closed, from a running modal loop too, and when

@@ -14,6 +14,8 @@
 
 #include <filesystem>
 
+#include "dialogs/other_setup_form.h"
+#include "dialogs/radio_group.h"
 #include "dialogs/tag_edit_form.h"
 #include "dialogs/tag_select_form.h"
 #include "mainwindow/images.h"
@@ -38,6 +40,7 @@ using Field = TTagEditForm::Field;
 using test::Press;
 using test::ReadBytes;
 using test::WindowTest;
+using namespace std::string_literals;
 
 const char* const kNoKindQuestion =
     " のタグ形式は設定されていないため、タグ情報を保存できません。\nタグ形式を設定しますか?";
@@ -102,6 +105,43 @@ TEST_F(TagCommandTest, ThreeFilesWithoutATagAnsweredChangeAllBecomeApeAfterOneQu
   }
   for (int row = 0; row < 3; ++row) EXPECT_EQ(MarkOf(row), kTagApe);
   EXPECT_EQ(ColumnTexts(2), (QStringList{"Artist", "Artist", "Artist"}));
+}
+
+// UTF-8 chosen in the other setup: a file given its first APE tag gets an APEv2 tag. A
+// multiplexed Ogg file among the selection is named in a message and left as it was.
+TEST_F(TagCommandTest, NewApeTagsTakeTheChosenEncodingAndAMultiplexedOggFileIsReported) {
+  test::WriteApeDataFile(Media("1.ape"));
+  const std::string mux = test::MakeMultiplexedOggVorbis({.comments = {"TITLE=o"}}, {.serial = 2});
+  test::WriteBytes(Media("2.ogg"), mux);
+  ListAndSelect({0, 1});
+  ui.Next<TOtherSetupForm>([](TOtherSetupForm& form) {
+    EXPECT_EQ(form.ApeEncodingRadioGroup->itemIndex(), 0);
+    form.ApeEncodingRadioGroup->setItemIndex(1);
+    return Press(form.OkButton);
+  });
+  Trigger("OthersSetup");
+  ui.Next<TTagEditForm>([](TTagEditForm& form) {
+    form.SetTicked(Field::Title, true);
+    form.SetText(Field::Title, "\u685c");
+    return Press(form.Edit_OkBtn);
+  });
+  ui.boxes.answers = {kResultYes};
+  ui.Next<TTagSelectForm>([](TTagSelectForm& form) { return Press(form.OK_Button); });
+  ClickTool("TagEditToolButton");
+
+  const std::unique_ptr<TAbstractTag> ape = CreateTagForFile(Media("1.ape"));
+  EXPECT_EQ(ape->TextEncoding(), "utf-8");
+  EXPECT_EQ(ape->GetField("Title"), "\x8D\xF7");
+  const std::string bytes = ReadBytes(Media("1.ape"));
+  EXPECT_NE(bytes.find("Title\0\xE6\xA1\x9C"s + "APETAGEX"), std::string::npos);
+  EXPECT_EQ(ReadBytes(Media("2.ogg")), mux);
+  EXPECT_EQ(ui.boxes.texts().back(),
+            "2.ogg は複数のストリームが交互に並んだ Ogg ファイルのため、タグを書き換えられません。");
+  EXPECT_EQ(ui.boxes.shown.back().style, 0x30);
+
+  ui.boxes.answers = {kResultYes};
+  Quit();
+  EXPECT_EQ(StoredNumber("", "ApeUtf8"), 1u);
 }
 
 TEST_F(TagCommandTest, NoneChangedOrTheSelectDialogClosedAsksNothingMoreAndWritesNothing) {

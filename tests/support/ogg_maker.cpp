@@ -131,6 +131,21 @@ std::string MakeChainedOggVorbis(const OggVorbisOptions& first, const OggVorbisO
   return MakeOggVorbis(first) + MakeOggVorbis(second);
 }
 
+std::string MakeMultiplexedOggVorbis(const OggVorbisOptions& first, const OggVorbisOptions& second,
+                                     std::size_t lead) {
+  if (first.serial == second.serial) throw std::runtime_error("multiplexed streams need two serials");
+  const std::vector<std::string> a = SplitOggPages(MakeOggVorbis(first));
+  const std::vector<std::string> b = SplitOggPages(MakeOggVorbis(second));
+  std::string out;
+  std::size_t i = 0;
+  for (; i < lead && i < a.size(); ++i) out += a[i];
+  for (std::size_t j = 0; i < a.size() || j < b.size(); ++i, ++j) {
+    if (j < b.size()) out += b[j];
+    if (i < a.size()) out += a[i];
+  }
+  return out;
+}
+
 DecodedOgg DecodeOggVorbis(const std::string& path) {
   OggVorbis_File file;
   if (ov_fopen(path.c_str(), &file) != 0)

@@ -27,6 +27,12 @@ void WriteOggVorbis(const std::string& path, const OggVorbisOptions& options = {
 // Two streams back to back; the second one's serial must differ from the first one's.
 std::string MakeChainedOggVorbis(const OggVorbisOptions& first, const OggVorbisOptions& second);
 
+// Two streams multiplexed: the first `lead` pages of `first`, then one page of each stream in
+// turn. With a lead of 1 both streams begin before any other page, as muxers write them; a
+// longer lead puts pages of the second stream only among the first one's audio pages.
+std::string MakeMultiplexedOggVorbis(const OggVorbisOptions& first, const OggVorbisOptions& second,
+                                     std::size_t lead = 1);
+
 // What libvorbisfile finds in a file. vendor and comments are the first stream's; pcm and
 // samples cover every stream of a chained file.
 struct DecodedOgg {

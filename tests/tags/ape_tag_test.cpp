@@ -7,6 +7,9 @@
 
 #include "tags/ape_format.h"
 #include "tags/ape_tag.h"
+#include "tags/id3v1_trailer.h"
+#include "tags/tag_edit.h"
+#include "tags/tag_probe.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/size_limit.h"
 #include "tests/support/temp_dir.h"
@@ -35,6 +38,21 @@ std::string Item(const std::string& key, const std::string& value) {
 std::string Footer(std::uint32_t tagSize, std::uint32_t count) {
   return "APETAGEX"s + Le32(2000) + Le32(tagSize) + Le32(count) + Le32(0xA0000000u) +
          std::string(8, '\0');
+}
+
+// A tag as other programs write it: a header when asked (flags say so in header and footer
+// alike), the items, the footer.
+std::string TagOf(std::uint32_t version, const std::string& items, std::uint32_t count,
+                  bool header) {
+  const std::uint32_t size = static_cast<std::uint32_t>(items.size() + 32);
+  auto end = [&](std::uint32_t flags) {
+    return "APETAGEX"s + Le32(version) + Le32(size) + Le32(count) + Le32(flags) + std::string(8, '\0');
+  };
+  return (header ? end(0xA0000000u) : "") + items + end(header ? 0x80000000u : 0);
+}
+
+std::string BinaryItem(const std::string& key, const std::string& value) {
+  return Le32(static_cast<std::uint32_t>(value.size())) + Le32(2) + key + '\0' + value;
 }
 
 std::uint32_t Le32At(const std::string& bytes, std::size_t offset) {
@@ -260,6 +278,113 @@ TEST_F(ApeFile, AnItemCountOfBillionsReadsTheItemsThereAre) {
   ASSERT_EQ(tag.ReadTag(path), 0);
   ASSERT_EQ(tag.GetFieldList().size(), 30001u);
   EXPECT_EQ(tag.GetFieldList().back(), (TagField{"Title", "last"}));
+}
+
+// The encoding is decided by the tag: version 1000 is always code page 932 (half-width kana
+// pairs can look like UTF-8); version 2000 is UTF-8 unless a text value is not, and binary
+// values have no say.
+TEST(ApeFormat, TextEncodingFollowsTheTagsVersionAndTextValues) {
+  const std::string jpeg = "\xFF\xD8\xFF\xE0";
+  const struct {
+    std::uint32_t version;
+    std::string items;
+    ApeEncoding encoding;
+    FieldList shown;
+  } cases[] = {
+      {1000, Item("Title", "\xC3\xA9\xB1"), ApeEncoding::kCp932, {{"Title", "\xC3\xA9\xB1"}}},
+      {2000, Item("Title", "\xE6\xA1\x9C caf\xC3\xA9"), ApeEncoding::kUtf8, {{"Title", "\x8D\xF7 caf "}}},
+      {2000, Item("Title", "\x8D\xF7") + Item("Year", "1999"), ApeEncoding::kCp932,
+       {{"Title", "\x8D\xF7"}, {"Year", "1999"}}},
+      {2000, Item("Title", "\xE6\xA1\x9C") + BinaryItem("Cover Art (Front)", "c.jpg\0"s + jpeg),
+       ApeEncoding::kUtf8, {{"Title", "\x8D\xF7"}, {"Cover Art (Front)", "c.jpg"}}},
+      {2000, Item("Title", "\xED\xA0\x80"), ApeEncoding::kCp932, {{"Title", "\xED\xA0\x80"}}},
+      {2000, Item("Title", "plain"), ApeEncoding::kUtf8, {{"Title", "plain"}}},
+  };
+  for (const auto& c : cases) {
+    const auto contents = ParseApeContents(TagOf(c.version, c.items, 2, false));
+    ASSERT_TRUE(contents) << c.items;
+    EXPECT_EQ(contents->form.encoding, c.encoding) << c.items;
+    EXPECT_EQ(contents->fields, c.shown) << c.items;
+  }
+}
+
+// A tag as today's taggers write it: version 2000, a header, UTF-8 text (an emoji code page 932
+// cannot hold among it), two values in one item, values without a zero byte, a binary cover,
+// a key of the tagger's own. A save of one field keeps every other item byte for byte.
+TEST_F(ApeFile, ASaveWritesOnlyTheChangedFieldAndKeepsEveryOtherItemAndTheHeader) {
+  const std::string kept = Item("Title", "Smile \xF0\x9F\x98\x80") + Item("Artist", "A1\0A2"s) +
+                           BinaryItem("Cover Art (Front)", "cover.jpg\0"s + AudioBytes(30000)) +
+                           Item("Other Key", "kept");
+  WriteBytes(path, audio + TagOf(2000, kept, 4, true));
+  std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
+  ASSERT_EQ(tag->GetTagType(), 0);
+  EXPECT_EQ(tag->TextEncoding(), "utf-8");
+  EXPECT_EQ(tag->GetField("Title"), "Smile  ");
+  EXPECT_EQ(tag->GetField("Artist"), "A1");
+
+  // The window hands back a ticked field left alone as the bytes it read.
+  ASSERT_EQ(SaveFields(*tag, {{"Title", "Smile  "}, {"Artist", "A1"}, {"Album", "\x89\xCC"}}),
+            SaveResult::kSaved);
+  EXPECT_EQ(ReadBytes(path), audio + TagOf(2000, kept + Item("Album", "\xE6\xAD\x8C"), 5, true));
+
+  ASSERT_TRUE(tag->RemoveTag());
+  EXPECT_EQ(ReadBytes(path), audio) << "the header goes with the tag";
+}
+
+// The tags this program has always written read and write as before: no header, version
+// 1000, code page 932 values with their zero byte, half-width kana included.
+TEST_F(ApeFile, AShiftJisTagIsWrittenAsBeforeWithHalfWidthKanaThatLookLikeUtf8) {
+  FieldList fields = {{"Title", "\xC3\xA9\xB1\xB2"}, {"Artist", "\x8D\xF7"}};
+  WriteBytes(path, audio + *RenderApeTag(fields));
+  std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
+  EXPECT_EQ(tag->TextEncoding(), "cp932");
+  EXPECT_EQ(tag->GetField("Title"), fields[0].value);
+  ASSERT_EQ(SaveFields(*tag, {{"Album", "\xDD"}}), SaveResult::kSaved);
+  fields.push_back({"Album", "\xDD"});
+  EXPECT_EQ(ReadBytes(path), audio + *RenderApeTag(fields));
+}
+
+// Keys of the seven fields match without regard to case. The item spelled as this program
+// writes it shows the field, else the first; a change leaves one item, in the shown one's
+// place and under its key.
+TEST_F(ApeFile, FieldKeysMatchWithoutRegardToCase) {
+  const struct {
+    FieldList items;
+    std::string shown;
+    FieldList after;
+  } cases[] = {
+      {{{"TITLE", "a"}, {"ARTIST", "b"}}, "a", {{"TITLE", "new"}, {"ARTIST", "b"}}},
+      {{{"TITLE", "a"}, {"X", "x"}, {"Title", "b"}}, "b", {{"X", "x"}, {"Title", "new"}}},
+      {{{"title", "a"}, {"X", "x"}, {"TITLE", "b"}}, "a", {{"title", "new"}, {"X", "x"}}},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(path, audio + *RenderApeTag(c.items));
+    std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
+    EXPECT_EQ(tag->GetField("Title"), c.shown);
+    ASSERT_EQ(SaveFields(*tag, {{"Title", "new"}}), SaveResult::kSaved);
+    EXPECT_EQ(ReadBytes(path), audio + *RenderApeTag(c.after));
+  }
+}
+
+// A new APE tag (a type change, a file given its first tag) takes the chosen form.
+TEST_F(ApeFile, ANewTagIsWrittenInTheChosenEncoding) {
+  const FieldList fields = {{"Title", "\x8D\xF7"}, {"Genre", "Anime"}};
+  const std::string utf8Items = Item("Title", "\xE6\xA1\x9C") + Item("Artist", "") +
+                                Item("Album", "") + Item("Year", "") + Item("Comment", "") +
+                                Item("Track", "0") + Item("Genre", "Anime");
+  const struct {
+    ApeEncoding encoding;
+    std::string tag;
+  } cases[] = {
+      {ApeEncoding::kUtf8, TagOf(2000, utf8Items, 7, true)},
+      {ApeEncoding::kCp932, *RenderApeTag(*ParseId3v1Trailer(RenderId3v1Trailer(fields)))},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(path, audio + RenderId3v1Trailer(fields));
+    std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
+    ASSERT_EQ(ChangeTagType(tag, 0, c.encoding), TypeChangeResult::kChanged);
+    EXPECT_EQ(ReadBytes(path), audio + c.tag);
+  }
 }
 
 }  // namespace

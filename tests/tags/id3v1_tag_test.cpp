@@ -2,6 +2,8 @@
 
 #include "tags/id3v1_tag.h"
 #include "tags/id3v1_trailer.h"
+#include "tags/tag_edit.h"
+#include "tags/tag_probe.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/size_limit.h"
 #include "tests/support/temp_dir.h"
@@ -220,6 +222,52 @@ TEST_F(Id3v1File, FailedWriteLeavesNoHalfTrailer) {
   const int wrote = test::RunWithFileSizeLimit(audio.size() + 100, [&] { return tag.WriteTag(); });
   EXPECT_EQ(wrote, 0);
   EXPECT_EQ(ReadBytes(path), audio);
+}
+
+// Trailers as other programs write them. A save that changes the title rewrites its slot
+// only: NUL padding, a 30-byte ID3v1.0 comment and genre bytes the table has no name for (or
+// a second name for) stay as they were.
+TEST_F(Id3v1File, ASaveChangesOnlyTheSlotsOfChangedFields) {
+  const std::string spaces = "Old" + std::string(27, ' ');
+  const std::string trailers[] = {
+      // lame: NUL padding, genre 255, track 0.
+      Trailer({{3, "Old"}, {33, "Artist"}, {97, "a comment"}, {127, "\xFF"}}),
+      // ID3v1.0: a comment of 30 bytes, no track; genre 145, the first "Anime".
+      Trailer({{3, "Old"}, {97, std::string(30, 'c')}, {127, "\x91"}}),
+      // Space padding, a year of two digits, a genre byte without a name.
+      Trailer({{3, spaces}, {33, std::string(30, ' ')}, {93, "99\0\0"s}, {126, "\x07"}, {127, "\xBD"}}),
+  };
+  for (const std::string& original : trailers) {
+    WriteBytes(path, audio + original);
+    std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
+    // Every field handed back as read, as the window does for ticked fields left alone.
+    FieldList edits = tag->GetFieldList();
+    edits[0].value = "New";
+    ASSERT_EQ(SaveFields(*tag, edits), SaveResult::kSaved);
+    std::string expected = original;
+    expected.replace(3, 30, FitToSlot("New", 30));
+    EXPECT_EQ(ReadBytes(path), audio + expected);
+  }
+}
+
+// A track given to an ID3v1.0 trailer takes the comment's last two bytes; a genre name is
+// found whatever its case or common spelling, and one the table lacks is no genre.
+TEST_F(Id3v1File, ATrackOrGenreChangeRewritesItsOwnBytes) {
+  const std::string v10 = Trailer({{97, std::string(30, 'c')}, {127, "\x91"}});
+  const struct {
+    FieldList edits;
+    std::string bytes97to128;
+  } cases[] = {
+      {{{"Track", "5"}}, std::string(28, 'c') + "\0\x05\x91"s},
+      {{{"Genre", "jazz+funk"}}, std::string(30, 'c') + "\x1D"},
+      {{{"Genre", "No Such Genre"}}, std::string(30, 'c') + "\xFA"},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(path, audio + v10);
+    std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
+    ASSERT_EQ(SaveFields(*tag, c.edits), SaveResult::kSaved);
+    EXPECT_EQ(ReadBytes(path), audio + v10.substr(0, 97) + c.bytes97to128) << c.edits[0].value;
+  }
 }
 
 }  // namespace

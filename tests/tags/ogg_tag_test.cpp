@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tags/tag_edit.h"
 #include "tags/tag_types.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/ogg_maker.h"
@@ -334,6 +335,61 @@ TEST(OggTagWrite, AFileThatIsNoLongerOggIsPutBackAsItIs) {
   WriteBytes(path, replaced);
   EXPECT_FALSE(tag.WriteTag());
   ExpectUntouched(path, replaced);
+}
+
+// Vorbis comment names are case-insensitive: oggenc and ffmpeg write "title=". The comment
+// under the key this program writes shows the field, else the first; a change leaves one
+// comment, in the shown one's place and under its key. So a file an earlier version saved
+// with both "title=" and "TITLE=" shows the newer value.
+TEST(OggTagWrite, FieldKeysMatchWithoutRegardToCase) {
+  const struct {
+    std::vector<std::string> comments;
+    std::string shown;
+    std::vector<std::string> after;
+  } cases[] = {
+      {{"title=a", "artist=b", "encoder=Lavc"}, "a", {"title=new", "artist=b", "encoder=Lavc"}},
+      {{"title=old", "ARTIST=x", "TITLE=newer"}, "newer", {"ARTIST=x", "TITLE=new"}},
+      {{"tItLe=a", "title=b"}, "a", {"tItLe=new"}},
+  };
+  TempDir dir;
+  const std::string path = dir.file("a.ogg");
+  for (const auto& c : cases) {
+    test::WriteOggVorbis(path, {.comments = c.comments});
+    TOggTag tag;
+    Read(tag, path);
+    EXPECT_EQ(tag.GetField("Title"), c.shown);
+    ASSERT_EQ(SaveFields(tag, {{"Title", "new"}, {"Artist", tag.GetField("Artist")}}),
+              SaveResult::kSaved);
+    EXPECT_EQ(ListComments(path), c.after);
+  }
+}
+
+// A multiplexed file (two streams whose pages alternate) cannot be rebuilt one stream after
+// the other: it is refused before anything is written. A chained file is still written.
+TEST(OggTagWrite, AMultiplexedFileIsRefusedAndLeftAsItIs) {
+  TempDir dir;
+  const std::string path = dir.file("mux.ogg");
+  const test::OggVorbisOptions first{.comments = {"TITLE=one"}, .samples = 30000};
+  const test::OggVorbisOptions second{.serial = 2, .seed = 5};
+  const std::string bytes = test::MakeMultiplexedOggVorbis(first, second);
+  WriteBytes(path, bytes);
+  TOggTag tag;
+  Read(tag, path);
+  EXPECT_FALSE(tag.CanWriteFile());
+  EXPECT_EQ(SaveFields(tag, {{"Title", "two"}}), SaveResult::kLayoutRefused);
+  EXPECT_EQ(tag.GetField("Title"), "one");
+  tag.SetField("Title", "two");
+  EXPECT_FALSE(tag.WriteTag());
+  ExpectUntouched(path, bytes);
+
+  // The second stream begins only among the first one's audio pages: found while writing,
+  // and the file is put back.
+  const std::string late = test::MakeMultiplexedOggVorbis(first, second, 3);
+  WriteBytes(path, late);
+  TOggTag lateTag;
+  Read(lateTag, path);
+  EXPECT_EQ(SaveFields(lateTag, {{"Title", "two"}}), SaveResult::kWriteFailed);
+  ExpectUntouched(path, late);
 }
 
 }  // namespace

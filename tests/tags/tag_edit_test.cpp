@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tags/ape_format.h"
 #include "tags/ape_tag.h"
 #include "tags/id3v1_tag.h"
 #include "tags/id3v1_trailer.h"
+#include "tags/ogg_tag.h"
 #include "tags/tag_edit.h"
 #include "tags/tag_probe.h"
 #include "tags/tag_types.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/ogg_maker.h"
 #include "tests/support/size_limit.h"
 #include "tests/support/temp_dir.h"
 
@@ -207,6 +210,39 @@ TEST_F(TagEdit, AWriteFailingAfterTheOldTagWasCutPutsItBackOrSaysItIsLost) {
   ASSERT_EQ(always.ReadTag(path), 0);
   EXPECT_EQ(SaveFields(always, {{"Title", "new"}}), SaveResult::kTagLost);
   EXPECT_EQ(ReadBytes(path), audio);
+}
+
+// An APE tag that counts the times its old tag is cut off.
+class ApeTagCountingRemoves : public TAPETag {
+ public:
+  bool RemoveTag() override {
+    ++removes;
+    return TAPETag::RemoveTag();
+  }
+  int removes = 0;
+};
+
+// A field counts as changed only when its value differs byte for byte from the one read: a
+// save that hands back every value as read leaves the file alone (an Ogg file is not even
+// rebuilt), and so does an empty value for a field the tag does not hold.
+TEST_F(TagEdit, ASaveOfValuesAsTheyWereReadWritesNothing) {
+  const FieldList fields = {{"TITLE", "t"}, {"Artist", "a"}};
+  WriteBytes(path, audio + ApeTag(fields));
+  ApeTagCountingRemoves ape;
+  ASSERT_EQ(ape.ReadTag(path), 0);
+  EXPECT_EQ(SaveFields(ape, {{"Title", "t"}, {"Artist", "a"}, {"Album", ""}}), SaveResult::kSaved);
+  EXPECT_EQ(ape.removes, 0);
+  EXPECT_EQ(ape.GetFieldList(), fields);
+
+  const std::string ogg = dir.file("a.ogg");
+  test::WriteOggVorbis(ogg, {.comments = {"title=t"}});
+  struct stat before {}, after {};
+  ASSERT_EQ(stat(ogg.c_str(), &before), 0);
+  TOggTag tag;
+  ASSERT_EQ(tag.ReadTag(ogg), 0);
+  EXPECT_EQ(SaveFields(tag, {{"Title", "t"}, {"Comment", ""}}), SaveResult::kSaved);
+  ASSERT_EQ(stat(ogg.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "the file was rebuilt";
 }
 
 // A file that cannot even grow back to its own size (a file size limit below it): cutting
