@@ -10,6 +10,10 @@ int TAbstractTag::ReadTag(const std::string& path) {
 }
 
 std::string TAbstractTag::GetField(std::string_view key) const {
+  if (const FieldOfKey fold = KeyFolding()) {
+    const std::optional<std::size_t> shown = ShownPair(fields_, key, fold);
+    return shown ? fields_[*shown].value : std::string();
+  }
   for (const TagField& f : fields_)
     if (f.key == key) return f.value;
   return {};
@@ -27,6 +31,10 @@ std::string TAbstractTag::GetFileName() const {
 FieldList& TAbstractTag::GetFieldList() { return fields_; }
 
 int TAbstractTag::SetField(std::string_view key, std::string_view value) {
+  if (const FieldOfKey fold = KeyFolding()) {
+    SetShownField(fields_, key, value, fold);
+    return 1;
+  }
   for (TagField& f : fields_) {
     if (f.key == key) {
       f.value = value;
@@ -55,7 +63,12 @@ bool TAbstractTag::RemoveTag() {
 
 bool TAbstractTag::WriteTag() { return false; }
 
-FieldList TAbstractTag::ShownFields() const { return fields_; }
+FieldList TAbstractTag::ShownFields() const {
+  const FieldOfKey fold = KeyFolding();
+  return fold ? marlinote::ShownFields(fields_, fold) : fields_;
+}
+
+FieldOfKey TAbstractTag::KeyFolding() const { return nullptr; }
 
 std::optional<std::string> TAbstractTag::TagToWrite() { return std::nullopt; }
 

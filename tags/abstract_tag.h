@@ -4,7 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "tag_field.h"
+#include "tags/field_entries.h"
+#include "tags/tag_field.h"
 
 namespace marlinote {
 
@@ -21,7 +22,9 @@ class TAbstractTag {
   // 0 when read; -1 when the file cannot be opened or holds no tag of this kind, and then
   // path and fields are untouched.
   virtual int ReadTag(const std::string& path);
-  // The value of the first pair with this key, or empty text.
+  // The value of the first pair with this key, or empty text. For a kind whose keys name the
+  // seven fields without regard to case (KeyFolding), the value of the pair that shows the
+  // field (ShownPair).
   virtual std::string GetField(std::string_view key) const;
   virtual int GetTagType() const;
   virtual std::string GetFilePath() const;
@@ -29,7 +32,8 @@ class TAbstractTag {
   virtual std::string GetFileName() const;
   // The object's own list, lent to the caller.
   virtual FieldList& GetFieldList();
-  // Replaces the first pair with this key, or appends one. Always 1.
+  // Replaces the first pair with this key, or appends one. For a kind whose keys fold, a
+  // change of one of the seven fields leaves one pair of it (SetShownField). Always 1.
   virtual int SetField(std::string_view key, std::string_view value);
   // Runs this object's RemoveTag (result ignored), then appends a copy of every pair.
   virtual bool CopyFields(const FieldList& fields);
@@ -39,8 +43,8 @@ class TAbstractTag {
 
   // The pairs as the fields they show, for another kind of tag to take over: where several
   // pairs show one of the seven fields (keys of other letter case), the one that shows it,
-  // under the field's key. The base class gives its list as it is.
-  virtual FieldList ShownFields() const;
+  // under the field's key. A kind whose keys do not fold gives its list as it is.
+  FieldList ShownFields() const;
   // For a kind whose tag is the last bytes of the file (APE, ID3v1): the bytes WriteTag would
   // write now in place of the tag at the file's end, so that room for them can be found
   // before the old tag is cut off. Nothing for other kinds, or when no tag can be built.
@@ -55,6 +59,10 @@ class TAbstractTag {
   const FieldList& GetFieldList() const { return fields_; }
 
  protected:
+  // How the kind's keys name the seven fields when letter case is not minded; null for a
+  // kind whose keys are compared exactly.
+  virtual FieldOfKey KeyFolding() const;
+
   std::string path_;
   FieldList fields_;
 };

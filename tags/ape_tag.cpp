@@ -80,17 +80,7 @@ int TAPETag::ReadTag(const std::string& path) {
   return 0;
 }
 
-std::string TAPETag::GetField(std::string_view key) const {
-  const std::optional<std::size_t> shown = ShownPair(fields_, key, SevenFieldOf);
-  return shown ? fields_[*shown].value : std::string();
-}
-
-int TAPETag::SetField(std::string_view key, std::string_view value) {
-  SetShownField(fields_, key, value, SevenFieldOf);
-  return 1;
-}
-
-FieldList TAPETag::ShownFields() const { return marlinote::ShownFields(fields_, SevenFieldOf); }
+FieldOfKey TAPETag::KeyFolding() const { return SevenFieldOf; }
 
 int TAPETag::GetTagType() const { return kTagApe; }
 

@@ -24,20 +24,17 @@ class TAPETag : public TAbstractTag {
   static std::unique_ptr<TAPETag> ReadFrom(const std::string& path, FileSample& file);
 
   int ReadTag(const std::string& path) override;
-  // The keys of the seven fields are matched without regard to case (APEv2 keys are
-  // case-insensitive): of several items of one field, the one spelled as the field key
-  // shows it, else the first.
-  std::string GetField(std::string_view key) const override;
-  // A change of one of the seven fields replaces every item of the field by one, at the
-  // place and under the key of the item that showed it.
-  int SetField(std::string_view key, std::string_view value) override;
-  FieldList ShownFields() const override;
   int GetTagType() const override;
   // Cuts the tag off the end of the file, its header included.
   bool RemoveTag() override;
   bool WriteTag() override;
   std::optional<std::string> TagToWrite() override;
   std::string_view TextEncoding() const override;
+
+ protected:
+  // The keys of the seven fields are matched without regard to case (APEv2 keys are
+  // case-insensitive): "TITLE" is the Title.
+  FieldOfKey KeyFolding() const override;
 
  private:
   // The tag the fields are written over: the one RemoveTag cut off, else the one at the end

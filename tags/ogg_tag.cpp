@@ -13,7 +13,6 @@
 #include "platform/file_handle.h"
 #include "platform/file_ops.h"
 #include "tags/comment_editor.h"
-#include "tags/field_entries.h"
 #include "tags/file_sample.h"
 #include "tags/tag_types.h"
 #include "tags/text_conversion.h"
@@ -126,17 +125,7 @@ std::vector<TOggTag::ReadComment> TOggTag::CommentsAsRead() const {
   return comments;
 }
 
-std::string TOggTag::GetField(std::string_view key) const {
-  const std::optional<std::size_t> shown = ShownPair(fields_, key, FieldOfVorbisPairKey);
-  return shown ? fields_[*shown].value : std::string();
-}
-
-int TOggTag::SetField(std::string_view key, std::string_view value) {
-  SetShownField(fields_, key, value, FieldOfVorbisPairKey);
-  return 1;
-}
-
-FieldList TOggTag::ShownFields() const { return marlinote::ShownFields(fields_, FieldOfVorbisPairKey); }
+FieldOfKey TOggTag::KeyFolding() const { return FieldOfVorbisPairKey; }
 
 int TOggTag::GetTagType() const { return kTagOgg; }
 

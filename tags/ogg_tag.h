@@ -29,14 +29,6 @@ class TOggTag : public TAbstractTag {
   static std::unique_ptr<TOggTag> ReadFrom(const std::string& path, FileSample& file);
 
   int ReadTag(const std::string& path) override;
-  // The Vorbis keys of the seven fields are matched without regard to case ("title=" shows
-  // as Title): of several comments of one field, the one under the key this program writes
-  // ("TITLE") shows it, else the first.
-  std::string GetField(std::string_view key) const override;
-  // A change of one of the seven fields replaces every comment of the field by one, at the
-  // place and under the key of the comment that showed it.
-  int SetField(std::string_view key, std::string_view value) override;
-  FieldList ShownFields() const override;
   int GetTagType() const override;
   bool RemoveTag() override;
   // Refuses, before anything is written, a file whose first stream is interleaved with
@@ -44,6 +36,11 @@ class TOggTag : public TAbstractTag {
   bool WriteTag() override;
   bool CanWriteFile() override;
   std::string_view TextEncoding() const override;
+
+ protected:
+  // The Vorbis keys of the seven fields are matched without regard to case, as Vorbis I says
+  // field names are: "title=" is the Title.
+  FieldOfKey KeyFolding() const override;
 
  private:
   // A comment as read: its key and value after conversion, and the UTF-8 bytes that write it

@@ -125,6 +125,42 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
+struct Utf8Char {
+  std::uint32_t unit;
+  std::size_t length;
+};
+
+// The character of the well-formed UTF-8 sequence at `i`; nothing for an overlong form, a
+// surrogate half, a character beyond U+10FFFF, a sequence cut short or a byte that begins none.
+std::optional<Utf8Char> DecodeUtf8(std::string_view text, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  if (lead < 0x80) return Utf8Char{lead, 1};
+  std::size_t length = 0;
+  std::uint32_t unit = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    unit = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    unit = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    unit = lead & 0x07;
+  } else {
+    return std::nullopt;
+  }
+  if (text.size() - i < length) return std::nullopt;
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto b = static_cast<unsigned char>(text[i + k]);
+    if (!IsContinuation(b)) return std::nullopt;
+    unit = unit << 6 | (b & 0x3F);
+  }
+  if ((length == 3 && unit < 0x800) || (length == 4 && (unit < 0x10000 || unit > 0x10FFFF)) ||
+      (unit >= 0xD800 && unit < 0xE000))
+    return std::nullopt;
+  return Utf8Char{unit, length};
+}
+
 }  // namespace
 
 std::string Utf8ToLocal(std::string_view utf8) {
@@ -212,37 +248,10 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 }
 
 bool IsValidUtf8(std::string_view text) {
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n;) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    std::size_t length = 0;
-    std::uint32_t unit = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      unit = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      unit = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      unit = lead & 0x07;
-    } else {
-      return false;
-    }
-    if (n - i < length) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto b = static_cast<unsigned char>(text[i + k]);
-      if (!IsContinuation(b)) return false;
-      unit = unit << 6 | (b & 0x3F);
-    }
-    if ((length == 3 && unit < 0x800) || (length == 4 && (unit < 0x10000 || unit > 0x10FFFF)) ||
-        (unit >= 0xD800 && unit < 0xE000))
-      return false;
-    i += length;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::optional<Utf8Char> c = DecodeUtf8(text, i);
+    if (!c) return false;
+    i += c->length;
   }
   return true;
 }
@@ -252,35 +261,15 @@ std::optional<std::string> Utf8ToLocalExact(std::string_view utf8) {
   const Cp932Tables& tables = Tables();
   std::string out;
   out.reserve(utf8.size());
-  const std::size_t n = utf8.size();
-  std::size_t i = 0;
-  while (i < n) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    std::uint32_t unit = lead;
-    std::size_t length = 1;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::optional<Utf8Char> c = DecodeUtf8(utf8, i);
     // Code page 932 holds nothing beyond 16 bits, so four-byte sequences are refused with the
     // invalid ones.
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      unit = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      unit = lead & 0x0F;
-    } else if (lead >= 0x80) {
-      return std::nullopt;
-    }
-    if (n - i < length) return std::nullopt;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto b = static_cast<unsigned char>(utf8[i + k]);
-      if (!IsContinuation(b)) return std::nullopt;
-      unit = unit << 6 | (b & 0x3F);
-    }
-    // Overlong forms and surrogate halves are no characters.
-    if ((length == 3 && unit < 0x800) || (unit >= 0xD800 && unit < 0xE000)) return std::nullopt;
-    const std::uint16_t code = tables.encode[unit];
+    if (!c || c->unit > 0xFFFF) return std::nullopt;
+    const std::uint16_t code = tables.encode[c->unit];
     if (code == kNone) return std::nullopt;
     AppendLocal(out, code);
-    i += length;
+    i += c->length;
   }
   return out;
 }
