@@ -27,6 +27,7 @@ constexpr std::pair<const char*, const char*> kFieldOptions[] = {
 const char* SaveProblem(SaveResult result) {
   switch (result) {
     case SaveResult::kSaved:
+    case SaveResult::kUnchanged:
       return nullptr;
     case SaveResult::kNoTagKind:
       return "has no tag kind to write";
@@ -114,8 +115,10 @@ int SetCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream&
       if (ChangeTagType(tag, *kind, *apeEncoding) != TypeChangeResult::kChanged)
         return "could not be given " + TagTypeName(*kind) + " (is the file writable?)";
     }
-    if (const char* problem = SaveProblem(SaveFields(*tag, edits))) return problem;
-    out << DisplayUtf8(path) << ": written (" << TagTypeName(tag->GetTagType()) << ")\n";
+    const SaveResult saved = SaveFields(*tag, edits);
+    if (const char* problem = SaveProblem(saved)) return problem;
+    out << DisplayUtf8(path) << (saved == SaveResult::kUnchanged ? ": unchanged (" : ": written (")
+        << TagTypeName(tag->GetTagType()) << ")\n";
     return std::nullopt;
   });
 }

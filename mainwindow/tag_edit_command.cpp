@@ -121,6 +121,7 @@ void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::
       case SaveResult::kSaved:
         ReadBack(context.state, row);
         break;
+      case SaveResult::kUnchanged:
       case SaveResult::kNoTagKind:
         break;
       case SaveResult::kRemoveFailed:

@@ -7,7 +7,7 @@ namespace marlinote {
 namespace {
 
 // The flags that say where the header and the footer are: set by the form when rendering.
-constexpr std::uint32_t kLayoutFlags = kApeHasHeader | 0x40000000u | kApeIsHeader;
+constexpr std::uint32_t kLayoutFlags = kApeHasHeader | kApeHasNoFooter | kApeIsHeader;
 
 ApeItemView ViewOf(const ApeItem& item) { return {item.flags, item.key, item.value}; }
 
@@ -20,12 +20,10 @@ ApeItem NewItem(const TagField& pair, ApeEncoding encoding) {
 
 }  // namespace
 
-std::optional<ApeTagBlock> ParseApeTag(std::string_view bytes) {
-  const std::optional<ApeTagParts> parts = SplitApeTag(bytes);
-  if (!parts) return std::nullopt;
-  ApeTagBlock tag{parts->form, parts->footer.flags & ~kLayoutFlags, {}};
-  tag.items.reserve(parts->items.size());
-  for (const ApeItemView& item : parts->items)
+ApeTagBlock OwnedApeTag(const ApeTagParts& parts) {
+  ApeTagBlock tag{parts.form, parts.footer.flags & ~kLayoutFlags, {}};
+  tag.items.reserve(parts.items.size());
+  for (const ApeItemView& item : parts.items)
     tag.items.push_back({item.flags, std::string(item.key), std::string(item.value)});
   return tag;
 }

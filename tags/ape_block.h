@@ -30,8 +30,8 @@ struct ApeTagBlock {
   std::vector<ApeItem> items;
 };
 
-// The tag whose footer ends `bytes`, as SplitApeTag finds it.
-std::optional<ApeTagBlock> ParseApeTag(std::string_view bytes);
+// The tag of the parts, with copies of its bytes.
+ApeTagBlock OwnedApeTag(const ApeTagParts& parts);
 
 // The tag that holds `fields` in list order, written over `old`: a pair that reads exactly
 // as an item of `old` not taken yet keeps that item byte for byte; every other pair becomes

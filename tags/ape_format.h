@@ -20,8 +20,10 @@ inline constexpr std::uint32_t kApeVersion2 = 2000;
 // large are not written either, so that every tag written can be read back.
 inline constexpr std::uint32_t kApeMaxTagSize = 16 << 20;
 
-// Flags of the header and the footer (APEv2): the tag has a header; these 32 bytes are it.
+// Flags of the header and the footer (APEv2): the tag has a header; it has no footer; these
+// 32 bytes are the header.
 inline constexpr std::uint32_t kApeHasHeader = 0x80000000u;
+inline constexpr std::uint32_t kApeHasNoFooter = 0x40000000u;
 inline constexpr std::uint32_t kApeIsHeader = 0x20000000u;
 
 enum class ApeEncoding : std::uint8_t { kCp932, kUtf8 };

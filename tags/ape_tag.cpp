@@ -32,11 +32,10 @@ std::optional<ApeTagBlock> ReadTagAtEnd(std::FILE* file, std::int64_t& start) {
   std::int64_t size = 0;
   const std::optional<std::string> bytes = ReadTagBytes(file, size);
   if (!bytes) return std::nullopt;
-  std::optional<ApeTagBlock> tag = ParseApeTag(*bytes);
-  if (!tag) return std::nullopt;
-  const std::optional<ApeFooter> footer = ParseApeFooter(bytes->substr(bytes->size() - kApeFooterSize));
-  start = size - footer->tagSize - (tag->form.header ? kApeFooterSize : 0);
-  return tag;
+  const std::optional<ApeTagParts> parts = SplitApeTag(*bytes);
+  if (!parts) return std::nullopt;
+  start = size - parts->footer.tagSize - (parts->form.header ? kApeFooterSize : 0);
+  return OwnedApeTag(*parts);
 }
 
 }  // namespace

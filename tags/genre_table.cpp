@@ -185,7 +185,6 @@ constexpr Alias kAliases[] = {
 // The empty entry a name the table lacks is stored as.
 constexpr int kNoGenre = 250;
 
-
 }  // namespace
 
 const char* GenreName(int index) {

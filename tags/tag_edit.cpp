@@ -76,7 +76,7 @@ TypeChangeResult ChangeTagType(std::unique_ptr<TAbstractTag>& entry, int type,
 SaveResult SaveFields(TAbstractTag& tag, const FieldList& edits) {
   const bool hasKind = tag.GetTagType() != kTagNone;
   const FieldList changes = hasKind ? Changes(tag, edits) : edits;
-  if (hasKind && changes.empty()) return SaveResult::kSaved;
+  if (hasKind && changes.empty()) return SaveResult::kUnchanged;
   if (!tag.CanWriteFile()) return SaveResult::kLayoutRefused;
   const FieldList before = tag.GetFieldList();
   for (const TagField& f : changes) tag.SetField(f.key, f.value);

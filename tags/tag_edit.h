@@ -40,6 +40,8 @@ TypeChangeResult ChangeTagType(std::unique_ptr<TAbstractTag>& entry, int type,
 
 enum class SaveResult {
   kSaved,
+  // No pair changed what the tag shows: nothing was written.
+  kUnchanged,
   // A plain TAbstractTag: the file has no tag kind, so there is nothing to write.
   kNoTagKind,
   // The old tag could not be cut off; nothing was written, the file is unchanged and the

@@ -48,6 +48,13 @@ TEST_F(CliSet, OneFieldChangesOnlyThatField) {
   EXPECT_EQ(ReadBytes(ape), audio + *RenderApeTag(apeNow));
 }
 
+TEST_F(CliSet, AValueTheFieldAlreadyHasIsNoChangeAndTheFileIsNotWritten) {
+  const auto run = RunCliWith({"set", "--title", "old", "--comment", "", ape, mp3});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, ape + ": unchanged (Ape_Tag)\n" + mp3 + ": written (ID3v1_Tag)\n");
+  EXPECT_EQ(ReadBytes(ape), audio + *RenderApeTag(apeFields));
+}
+
 TEST_F(CliSet, AValueThatReadsLikeTheHelpOptionIsWritten) {
   const auto run = RunCliWith({"set", "--title", "-h", "--artist", "--help", mp3});
   EXPECT_EQ(run.status, 0) << run.err;

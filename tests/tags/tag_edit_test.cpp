@@ -230,7 +230,7 @@ TEST_F(TagEdit, ASaveOfValuesAsTheyWereReadWritesNothing) {
   WriteBytes(path, audio + ApeTag(fields));
   ApeTagCountingRemoves ape;
   ASSERT_EQ(ape.ReadTag(path), 0);
-  EXPECT_EQ(SaveFields(ape, {{"Title", "t"}, {"Artist", "a"}, {"Album", ""}}), SaveResult::kSaved);
+  EXPECT_EQ(SaveFields(ape, {{"Title", "t"}, {"Artist", "a"}, {"Album", ""}}), SaveResult::kUnchanged);
   EXPECT_EQ(ape.removes, 0);
   EXPECT_EQ(ape.GetFieldList(), fields);
 
@@ -240,7 +240,7 @@ TEST_F(TagEdit, ASaveOfValuesAsTheyWereReadWritesNothing) {
   ASSERT_EQ(stat(ogg.c_str(), &before), 0);
   TOggTag tag;
   ASSERT_EQ(tag.ReadTag(ogg), 0);
-  EXPECT_EQ(SaveFields(tag, {{"Title", "t"}, {"Comment", ""}}), SaveResult::kSaved);
+  EXPECT_EQ(SaveFields(tag, {{"Title", "t"}, {"Comment", ""}}), SaveResult::kUnchanged);
   ASSERT_EQ(stat(ogg.c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino) << "the file was rebuilt";
 }
