@@ -209,25 +209,6 @@ except APENoHeaderError:
 )", mp3).out, "no APE tag\n");
 }
 
-// TagLib writes upper-case keys; they are the program's fields, and a change stays under them.
-TEST_F(CliMutagen, UpperCaseApeKeysAreTheFieldsAndKeepTheirSpelling) {
-  const std::string mp3 = dir.file("a.mp3");
-  ASSERT_EQ(RunShell("lame --quiet '" + WriteWave(dir) + "' '" + mp3 + "'").status, 0);
-  ASSERT_EQ(RunPython(dir, R"(
-import sys
-from mutagen.apev2 import APEv2
-tag = APEv2()
-tag['TITLE'] = 'Old'
-tag['ARTIST'] = 'Band'
-tag.save(sys.argv[1])
-)", mp3).status, 0);
-  const std::string folder = dir.path();
-  const auto listed = RunCliWith({"list", "--filter-file", dir.file("none"), folder});
-  EXPECT_NE(listed.out.find("Old\ta.mp3\tBand\t"), std::string::npos) << listed.out;
-  ASSERT_EQ(RunCliWith({"set", "--title", "New", "--artist", "Band", mp3}).status, 0);
-  EXPECT_EQ(test::TagLibApeItems(mp3), "ARTIST=Band\nTITLE=New\n");
-}
-
 // oggenc writes lower-case keys: they fill the Title column, and a change replaces them
 // instead of adding a second title.
 TEST(CliInterop, OggencKeysInLowerCaseAreTheFieldsAndAChangeReplacesThem) {

@@ -366,25 +366,16 @@ TEST_F(ApeFile, FieldKeysMatchWithoutRegardToCase) {
   }
 }
 
-// A new APE tag (a type change, a file given its first tag) takes the chosen form.
-TEST_F(ApeFile, ANewTagIsWrittenInTheChosenEncoding) {
-  const FieldList fields = {{"Title", "\x8D\xF7"}, {"Genre", "Anime"}};
-  const std::string utf8Items = Item("Title", "\xE6\xA1\x9C") + Item("Artist", "") +
-                                Item("Album", "") + Item("Year", "") + Item("Comment", "") +
-                                Item("Track", "0") + Item("Genre", "Anime");
-  const struct {
-    ApeEncoding encoding;
-    std::string tag;
-  } cases[] = {
-      {ApeEncoding::kUtf8, TagOf(2000, utf8Items, 7, true)},
-      {ApeEncoding::kCp932, *RenderApeTag(*ParseId3v1Trailer(RenderId3v1Trailer(fields)))},
-  };
-  for (const auto& c : cases) {
-    WriteBytes(path, audio + RenderId3v1Trailer(fields));
-    std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
-    ASSERT_EQ(ChangeTagType(tag, 0, c.encoding), TypeChangeResult::kChanged);
-    EXPECT_EQ(ReadBytes(path), audio + c.tag);
-  }
+// A new APE tag in UTF-8 (a type change, a file given its first tag) is APEv2: version 2000,
+// a header, values without a zero byte.
+TEST_F(ApeFile, ANewUtf8TagIsWrittenAsApeV2) {
+  WriteBytes(path, audio + RenderId3v1Trailer({{"Title", "\x8D\xF7"}, {"Genre", "Anime"}}));
+  std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
+  ASSERT_EQ(ChangeTagType(tag, 0, ApeEncoding::kUtf8), TypeChangeResult::kChanged);
+  const std::string items = Item("Title", "\xE6\xA1\x9C") + Item("Artist", "") + Item("Album", "") +
+                            Item("Year", "") + Item("Comment", "") + Item("Track", "0") +
+                            Item("Genre", "Anime");
+  EXPECT_EQ(ReadBytes(path), audio + TagOf(2000, items, 7, true));
 }
 
 }  // namespace
