@@ -5,6 +5,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -31,20 +32,16 @@ TEST(CliFiles, NamesWithALineBreakAnEscapeOrBytesThatAreNotUtf8PrintOnOneLineAnd
     std::string json;   // the "path" member's text, and "pathBytes" where needed
     std::string pathBytes;
   };
-  const std::string folderHex = [&] {
-    std::string hex;
-    for (const unsigned char c : dir.path() + "/") {
-      static constexpr char kDigits[] = "0123456789abcdef";
-      hex += kDigits[c >> 4];
-      hex += kDigits[c & 0xF];
-    }
-    return hex;
-  }();
+  std::string folderHex;
+  for (const unsigned char c : dir.path() + "/") {
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02x", c);
+    folderHex += digits;
+  }
   const std::vector<Case> cases = {
       {"two\nlines.mp3", "two\\nlines.mp3", "two\\nlines.mp3", ""},
       {"\x1B[2Jclear.mp3", "\\x1B[2Jclear.mp3", "\\u001B[2Jclear.mp3", ""},
       {"bad\xFF.mp3", "bad\xEF\xBF\xBD.mp3", "bad\xEF\xBF\xBD.mp3", "626164ff2e6d7033"},
-      {"bad\xFE.mp3", "bad\xEF\xBF\xBD.mp3", "bad\xEF\xBF\xBD.mp3", "626164fe2e6d7033"},
   };
   for (const Case& c : cases) {
     const std::string path = dir.file(c.name);

