@@ -61,15 +61,6 @@ void AppendRepaired(std::string_view utf8, Escape escape, std::string& out) {
   }
 }
 
-bool IsUtf8(std::string_view bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    const std::size_t length = SequenceLength(bytes, i);
-    if (length == 0) return false;
-    i += length;
-  }
-  return true;
-}
-
 // The escapes that a backslash, a line break and a tab take in both kinds of output.
 const char* CommonEscape(unsigned char c) {
   switch (c) {
@@ -110,7 +101,7 @@ std::string JsonString(std::string_view utf8) {
 
 std::string JsonPathMembers(std::string_view path) {
   std::string members = "\"path\":" + JsonString(path);
-  if (IsUtf8(path)) return members;
+  if (IsValidUtf8(path)) return members;
   members += ",\"pathBytes\":\"";
   constexpr char kDigits[] = "0123456789abcdef";
   for (const char c : path) {
