@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "cli/command.h"
+#include "cli/file_in_hand.h"
 #include "cli/output_text.h"
 #include "platform/file_ops.h"
+#include "platform/stop_signals.h"
 
 namespace marlinote::cli {
 
@@ -28,12 +30,22 @@ FileOutcome UnreadableReason(const std::string& path) {
 int ForEachFile(const std::vector<std::string>& files, std::ostream& err,
                 const std::function<FileOutcome(const std::string& path)>& work) {
   int status = kExitDone;
-  for (const std::string& path : files) {
-    FileOutcome problem = UnreadableReason(path);
-    if (!problem) problem = work(path);
-    if (problem) {
-      err << DisplayUtf8(path) << ": " << *problem << '\n';
-      status = kExitFailed;
+  for (auto file = files.begin(); file != files.end(); ++file) {
+    {
+      const FileInHand inHand;
+      FileOutcome problem = UnreadableReason(*file);
+      if (!problem) problem = work(*file);
+      if (problem) {
+        err << DisplayUtf8(*file) << ": " << *problem << '\n';
+        status = kExitFailed;
+      }
+    }
+    if (const int signal = WaitingStopSignal()) {
+      if (file + 1 != files.end()) {
+        err << "marlinote-cli: stopped by " << StopSignalName(signal) << " after "
+            << DisplayUtf8(*file) << "; the files after it were left as they were\n";
+      }
+      return kExitFailed;
     }
   }
   return status;

@@ -15,6 +15,7 @@
 #include "catalogue/folder_scan.h"
 #include "catalogue/settings.h"
 #include "catalogue/sort_files.h"
+#include "cli/file_in_hand.h"
 #include "cli/options.h"
 #include "cli/output_text.h"
 #include "platform/reg_file_store.h"
@@ -175,7 +176,10 @@ int ListCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return status;
   }
-  const WriteResult written = ExportCsv(csvPath, list, columns);
+  const WriteResult written = [&] {
+    const FileInHand inHand;
+    return ExportCsv(csvPath, list, columns);
+  }();
   if (const auto problem = CsvProblem(written, errno)) {
     err << DisplayUtf8(csvPath) << ": " << *problem << '\n';
     return kExitFailed;

@@ -32,12 +32,12 @@ const char* SaveProblem(SaveResult result) {
     case SaveResult::kNoTagKind:
       return "has no tag kind to write";
     case SaveResult::kRemoveFailed:
-      return "the old tag could not be removed (is the file writable, or was it changed by "
+      return "the old tag could not be reached (is the file writable, or was it changed by "
              "another program?); nothing was written";
     case SaveResult::kWriteFailed:
-      return "the new tag could not be written; the old tag was put back";
+      return "the new tag could not be written; the file keeps its old tag";
     case SaveResult::kTagLost:
-      return "the new tag could not be written, nor the old one put back: the file has no tag "
+      return "the new tag could not be written, nor the file put back: it may have no tag "
              "now";
     case SaveResult::kLayoutRefused:
       return "is a multiplexed Ogg file (the pages of its streams are interleaved), which "

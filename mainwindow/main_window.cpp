@@ -136,8 +136,19 @@ bool TMainWindow::FormCloseQuery() {
   return ui_->Show(text, kCaptionWarning, kStyleQuestion) == kResultYes;
 }
 
+void TMainWindow::CloseOnStopSignal() {
+  state_.stopRequested = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        closeUnasked_ = true;
+        close();
+      },
+      Qt::QueuedConnection);
+}
+
 void TMainWindow::closeEvent(QCloseEvent* event) {
-  if (FormCloseQuery())
+  if (closeUnasked_ || FormCloseQuery())
     event->accept();
   else
     event->ignore();

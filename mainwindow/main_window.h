@@ -55,6 +55,11 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   void OpenFilterSetup();
   void OpenOtherSetup();
 
+  // What a stop signal (Ctrl-C, kill, a closed terminal) asks, from any thread: a save or
+  // type change over several files stops before its next file, then the window closes as
+  // its close command does, without the close question.
+  void CloseOnStopSignal();
+
   // The selected rows in ascending order.
   std::vector<int> SelectedRows() const;
 
@@ -117,6 +122,8 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   // splitter's own.
   int folderViewWidth_ = 180;
   bool splitterLaidOut_ = false;
+  // The window closes without asking (a stop signal).
+  bool closeUnasked_ = false;
 };
 
 }  // namespace marlinote

@@ -102,6 +102,7 @@ void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::
   int lastAnswer = kResultOk;
   int chosenKind = kTagNone;
   for (int row : rows) {
+    if (context.state.stopRequested) break;
     if (context.state.files.Get(row).GetTagType() == kTagNone) {
       if (lastAnswer == kResultOk || lastAnswer == kResultNo) {
         const std::string name = context.state.files.Get(row).GetFileName();

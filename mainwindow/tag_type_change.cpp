@@ -41,7 +41,10 @@ void ConvertTagTypeOrReport(CommandContext& context, int type, int index) {
 }
 
 void ConvertSelectedTagTypes(CommandContext& context, int type, const std::vector<int>& rows) {
-  for (int row : rows) ConvertTagTypeOrReport(context, type, row);
+  for (int row : rows) {
+    if (context.state.stopRequested) break;
+    ConvertTagTypeOrReport(context, type, row);
+  }
 }
 
 }  // namespace marlinote

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <string>
 
 #include "catalogue/filter_list.h"
@@ -18,6 +19,9 @@ struct WindowState {
   // The folder the list was last filled from (native bytes), where the CSV export's save
   // dialog opens.
   std::string listedFolder;
+  // The window is to close: work over several files stops before its next file. Set from
+  // the thread that takes stop signals.
+  std::atomic<bool> stopRequested = false;
 };
 
 }  // namespace marlinote

@@ -30,18 +30,4 @@ bool TruncateStream(std::FILE* file, std::int64_t size) {
   return ftruncate(fileno(file), static_cast<off_t>(size)) == 0;
 }
 
-bool RenameNoReplace(const std::string& from, const std::string& to) {
-  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
-  // The file system refuses the flag: link fails on an existing name, so nothing is replaced.
-  if (link(from.c_str(), to.c_str()) != 0) return false;
-  if (unlink(from.c_str()) != 0) {
-    unlink(to.c_str());
-    return false;
-  }
-  return true;
-}
-
-bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
-
 }  // namespace marlinote

@@ -3,16 +3,15 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
 #include <optional>
 
+#include "platform/file_beside.h"
 #include "platform/file_handle.h"
 #include "platform/owned_links.h"
 
@@ -23,16 +22,6 @@ namespace {
 // Non-blocking: a FIFO without a reader fails at once instead of waiting for one. Without
 // O_TRUNC: opening changes nothing, whatever the file turns out to be.
 constexpr int kOpenFlags = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-
-// A hidden name beside the target, so that a scan of the folder does not list it.
-std::string TemporaryName(const std::string& name) {
-  std::uint64_t random = 0;
-  if (getrandom(&random, sizeof random, 0) != sizeof random)
-    random = static_cast<std::uint64_t>(getpid()) << 32 ^ static_cast<std::uint64_t>(time(nullptr));
-  char suffix[24];
-  std::snprintf(suffix, sizeof suffix, ".%016llx", static_cast<unsigned long long>(random));
-  return "." + name + suffix;
-}
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -51,35 +40,6 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// Where a file lies: its folder, held open so that every step below acts in the same one
-// however its path changes meanwhile, and its name there.
-struct Place {
-  FdHandle folder;
-  std::string name;
-
-  // Whether the name still names the file that `opened` describes, not a link to it.
-  bool Names(const struct stat& opened) const {
-    struct stat st {};
-    return fstatat(folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-           SameFile(st, opened);
-  }
-};
-
-std::optional<Place> PlaceOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  Place place;
-  place.name = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (place.name.empty() || place.name == "." || place.name == "..") {
-    errno = EISDIR;
-    return std::nullopt;
-  }
-  const std::string folder =
-      slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  place.folder = FdHandle(open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (!place.folder) return std::nullopt;
-  return place;
 }
 
 // While it lives, a write to a FIFO whose reader has gone fails with EPIPE instead of
@@ -142,50 +102,22 @@ WriteResult WriteInPlace(FdHandle file, std::string_view bytes) {
 // the file the name held when it was opened, or null when there was none.
 WriteResult WriteAndRename(const Place& place, FdHandle opened, const struct stat* former,
                            std::string_view bytes) {
-  std::string temporary;
-  FdHandle fd;
-  for (int attempt = 0; attempt < 16 && !fd; ++attempt) {
-    temporary = TemporaryName(place.name);
-    // A replacement starts private and takes the old file's mode at the end; a new file gets
-    // the mode that the umask decides, as any file the user creates.
-    fd = FdHandle(openat(place.folder.get(), temporary.c_str(),
-                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, former ? 0600 : 0666));
-    if (!fd && errno != EEXIST) {
-      if (former) return WriteInPlace(std::move(opened), bytes);
-      return WriteResult::kCannotCreate;
-    }
+  FileBeside beside(place);
+  // A replacement starts private and takes the old file's mode at the end; a new file gets
+  // the mode that the umask decides, as any file the user creates.
+  if (!beside.Create(former ? 0600 : 0666)) {
+    // Another save of the file is under way, or something else holds the name: nothing is
+    // written, rather than writing in place behind that save's back.
+    if (errno == EBUSY || errno == EEXIST || !former) return WriteResult::kCannotCreate;
+    return WriteInPlace(std::move(opened), bytes);
   }
-  if (!fd) return WriteResult::kCannotCreate;
-
-  const auto removeTemporary = [&] {
-    const int error = errno;
-    unlinkat(place.folder.get(), temporary.c_str(), 0);
-    errno = error;
-  };
-  bool written = WriteAll(fd.get(), bytes);
-  if (written && former) {
+  if (!WriteAll(beside.fd(), bytes)) return WriteResult::kWriteFailed;
+  if (former) {
     // Another owner or group only where the user may give them; the mode in any case.
-    if ((former->st_uid != geteuid() || former->st_gid != getegid()) &&
-        fchown(fd.get(), former->st_uid, former->st_gid) != 0)
-      (void)fchown(fd.get(), static_cast<uid_t>(-1), former->st_gid);
-    written = fchmod(fd.get(), former->st_mode & 07777) == 0;
+    if (!beside.KeepOwner(*former)) (void)fchown(beside.fd(), static_cast<uid_t>(-1), former->st_gid);
+    if (fchmod(beside.fd(), former->st_mode & 07777) != 0) return WriteResult::kWriteFailed;
   }
-  written = written && fsync(fd.get()) == 0;
-  if (!fd.Close() || !written) {
-    removeTemporary();
-    return WriteResult::kWriteFailed;
-  }
-  if (former && !place.Names(*former)) {
-    // Someone put another file or a link in its place meanwhile: theirs stays.
-    errno = EAGAIN;
-    removeTemporary();
-    return WriteResult::kCannotCreate;
-  }
-  if (renameat(place.folder.get(), temporary.c_str(), place.folder.get(), place.name.c_str()) != 0) {
-    removeTemporary();
-    return WriteResult::kCannotCreate;
-  }
-  return WriteResult::kOk;
+  return beside.TakePlace(former);
 }
 
 // The N of ".../fd/N", or -1.
@@ -209,10 +141,8 @@ WriteResult WriteOther(FdHandle opened, const struct stat& st, std::string_view 
   return WriteInto(std::move(opened), bytes);
 }
 
-}  // namespace
-
-WriteResult ReplaceFile(const std::string& path, std::string_view bytes, OtherFiles others) {
-  const FollowedPath target = FollowOwnedLinks(path);
+// Why the links on the way stop a write there, or nothing when they lead somewhere.
+std::optional<WriteResult> LinkRefusal(const FollowedPath& target) {
   switch (target.result) {
     case FollowedPath::Result::kRefused:
       errno = EPERM;
@@ -224,6 +154,14 @@ WriteResult ReplaceFile(const std::string& path, std::string_view bytes, OtherFi
     case FollowedPath::Result::kOpenFile:
       break;
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+WriteResult ReplaceFile(const std::string& path, std::string_view bytes, OtherFiles others) {
+  const FollowedPath target = FollowOwnedLinks(path);
+  if (const std::optional<WriteResult> refusal = LinkRefusal(target)) return *refusal;
 
   // The path the user gave, links and all, so that the kernel's own rules on following
   // links apply as well; what it opens must be the file found above.
@@ -261,6 +199,34 @@ WriteResult ReplaceFile(const std::string& path, std::string_view bytes, OtherFi
   if (opened && !S_ISREG(st.st_mode)) return WriteOther(std::move(opened), st, bytes, others);
   const struct stat* former = opened ? &st : nullptr;
   return WriteAndRename(*place, std::move(opened), former, bytes);
+}
+
+WriteResult RewriteFile(const std::string& path, const ContentWriter& write) {
+  const FollowedPath target = FollowOwnedLinks(path);
+  if (const std::optional<WriteResult> refusal = LinkRefusal(target)) return *refusal;
+  // Opened for writing although only read: a file the user may not write is left alone,
+  // even where its folder would let it be replaced.
+  FdHandle from(open(path.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat st {};
+  if (!from || fstat(from.get(), &st) != 0) return WriteResult::kCannotCreate;
+  if (target.result == FollowedPath::Result::kOpenFile || !S_ISREG(st.st_mode))
+    return WriteResult::kNotRegularFile;
+  const std::optional<Place> place = PlaceOf(target.path);
+  if (!place) return WriteResult::kCannotCreate;
+  if (!place->Names(st)) {
+    errno = EAGAIN;
+    return WriteResult::kCannotCreate;
+  }
+  FileBeside beside(*place);
+  if (!beside.Create(0600)) return WriteResult::kCannotCreate;
+  // Found before the first byte is written: taking another user's file over is no choice.
+  if (!beside.KeepOwner(st)) {
+    errno = EPERM;
+    return WriteResult::kCannotCreate;
+  }
+  if (!write(from.get(), beside.fd()) || fchmod(beside.fd(), st.st_mode & 07777) != 0)
+    return WriteResult::kWriteFailed;
+  return beside.TakePlace(&st);
 }
 
 }  // namespace marlinote

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -37,5 +38,20 @@ enum class OtherFiles {
 // write is left alone. Every open is non-blocking and takes no controlling terminal, so
 // that a FIFO without a reader or a device is never waited on. On failure errno tells why.
 WriteResult ReplaceFile(const std::string& path, std::string_view bytes, OtherFiles others);
+
+// Writes the new content of a file into `to`, reading what it needs from `from`, the file
+// being replaced (open for reading at its start); false when something could not be written.
+using ContentWriter = std::function<bool(int from, int to)>;
+
+// The same way, for content made from the file itself (an Ogg stream rewritten with new
+// comments): the path must name a regular file that the user may write, links followed as
+// above. The new file is made beside it under a hidden name of its own (FileBeside), given
+// the old file's owner and group, then written by `write`, given the old file's mode,
+// flushed to the disk and renamed over the old file, which stays under its name untouched
+// until then. Any failure removes the new file. An owner or group that the user may not give
+// (another user's file in a folder the user may write) fails before anything is written
+// (kCannotCreate, EPERM), rather than taking the file over. There is no writing in place.
+// The file gets a new inode: other hard links to it keep the old content.
+WriteResult RewriteFile(const std::string& path, const ContentWriter& write);
 
 }  // namespace marlinote

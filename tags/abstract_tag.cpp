@@ -1,6 +1,7 @@
 #include "abstract_tag.h"
 
-#include "tag_types.h"
+#include "tags/tag_types.h"
+#include "tags/tail_file.h"
 
 namespace marlinote {
 
@@ -70,7 +71,38 @@ FieldList TAbstractTag::ShownFields() const {
 
 FieldOfKey TAbstractTag::KeyFolding() const { return nullptr; }
 
-std::optional<std::string> TAbstractTag::TagToWrite() { return std::nullopt; }
+TagWriteResult TAbstractTag::ReplaceTag(const TAbstractTag& replaced) {
+  TailFile file;
+  if (!file.Open(path_, TailFile::Access::kReadWrite)) return TagWriteResult::kNotReached;
+  std::optional<std::int64_t> start = replaced.TagStart(file);
+  const bool own = start && &replaced == this;
+  if (!start) {
+    if (replaced.TagEndsFile()) return TagWriteResult::kNotReached;
+    start = TagStart(file).value_or(file.Size());
+  }
+  const std::optional<std::string> bytes = RenderTag(file, *start, own);
+  if (!bytes) return TagWriteResult::kFailed;
+  switch (file.Replace(*start, *bytes)) {
+    case TailWrite::kReplaced:
+      TagWritten();
+      return TagWriteResult::kWritten;
+    case TailWrite::kKept:
+      return TagWriteResult::kFailed;
+    case TailWrite::kLost:
+      break;
+  }
+  return TagWriteResult::kLost;
+}
+
+bool TAbstractTag::TagEndsFile() const { return false; }
+
+std::optional<std::int64_t> TAbstractTag::TagStart(const TailFile&) const { return std::nullopt; }
+
+std::optional<std::string> TAbstractTag::RenderTag(const TailFile&, std::int64_t, bool) {
+  return std::nullopt;
+}
+
+void TAbstractTag::TagWritten() {}
 
 bool TAbstractTag::CanWriteFile() { return true; }
 

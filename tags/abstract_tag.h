@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,6 +9,21 @@
 #include "tags/tag_field.h"
 
 namespace marlinote {
+
+class TailFile;
+
+// What became of a write of a tag into its file.
+enum class TagWriteResult {
+  kWritten,
+  // Nothing was written: the file cannot be opened for writing, or the tag to replace is no
+  // longer at its end (another program changed the file).
+  kNotReached,
+  // The write failed and the file is as it was: a full disk, a tag too large to write, a
+  // file that cannot be rebuilt.
+  kFailed,
+  // The write failed and the file could not be put back: it may not end with a tag.
+  kLost,
+};
 
 // The tag object of one file: its path and its fields. A plain TAbstractTag stands for a
 // file in which no known tag was found; the subclasses read, remove and write one kind.
@@ -45,10 +61,14 @@ class TAbstractTag {
   // pairs show one of the seven fields (keys of other letter case), the one that shows it,
   // under the field's key. A kind whose keys do not fold gives its list as it is.
   FieldList ShownFields() const;
-  // For a kind whose tag is the last bytes of the file (APE, ID3v1): the bytes WriteTag would
-  // write now in place of the tag at the file's end, so that room for them can be found
-  // before the old tag is cut off. Nothing for other kinds, or when no tag can be built.
-  virtual std::optional<std::string> TagToWrite();
+  // Writes the field list into the file in place of `replaced`'s tag: the object's own in a
+  // save (`replaced` is this object), another kind's in a type change. It is the one step
+  // of every save, done the way the object's kind allows without ever leaving the file
+  // without a tag: a tag at the end of the file is replaced there (TailFile::Replace), an
+  // Ogg file is rebuilt beside itself and renamed over (TOggTag). Where `replaced` has no
+  // tag at the file's end (an Ogg stream, untagged data), a tag of this object's kind there
+  // is replaced, else the new tag is appended.
+  virtual TagWriteResult ReplaceTag(const TAbstractTag& replaced);
   // Whether WriteTag can rebuild this file as it is laid out. Asked before a save changes
   // anything: a file it cannot (an Ogg file whose first stream is interleaved with another)
   // is refused as a whole.
@@ -62,6 +82,16 @@ class TAbstractTag {
   // How the kind's keys name the seven fields when letter case is not minded; null for a
   // kind whose keys are compared exactly.
   virtual FieldOfKey KeyFolding() const;
+
+  // For a kind whose tag is the last bytes of its file (APE, ID3v1), what ReplaceTag asks:
+  // whether it is such a kind; where a tag of the kind that ends the open file begins
+  // (nothing when the file does not end with one); the bytes of the object's tag, written
+  // over the one at `start` when `own` (its own tag, read there), new otherwise (nothing when
+  // no tag can be built); and the note that the file now ends with the object's tag.
+  virtual bool TagEndsFile() const;
+  virtual std::optional<std::int64_t> TagStart(const TailFile& file) const;
+  virtual std::optional<std::string> RenderTag(const TailFile& file, std::int64_t start, bool own);
+  virtual void TagWritten();
 
   std::string path_;
   FieldList fields_;

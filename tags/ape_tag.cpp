@@ -1,40 +1,37 @@
 #include "ape_tag.h"
 
-#include "platform/file_handle.h"
-#include "platform/file_ops.h"
 #include "tags/ape_block.h"
 #include "tags/field_entries.h"
 #include "tags/file_sample.h"
 #include "tags/tag_types.h"
-#include "tags/tail_io.h"
+#include "tags/tail_file.h"
 
 namespace marlinote {
 
 namespace {
 
-// The bytes of the tag that ends an open file (its header included, when it has one, as
-// ApeTagSpan says) and the file's size.
-std::optional<std::string> ReadTagBytes(std::FILE* file, std::int64_t& size) {
-  size = StreamSize(file);
+// The bytes of the tag that ends a file (its header included, when it has one, as
+// ApeTagSpan says).
+std::optional<std::string> ReadTagBytes(const TailFile& file) {
+  const std::int64_t size = file.Size();
   if (size < static_cast<std::int64_t>(kApeFooterSize)) return std::nullopt;
   std::string bytes;
-  if (!ReadBytesAt(file, size - static_cast<std::int64_t>(kApeFooterSize), kApeFooterSize, bytes))
+  if (!file.ReadAt(size - static_cast<std::int64_t>(kApeFooterSize), kApeFooterSize, bytes))
     return std::nullopt;
   const std::optional<ApeFooter> footer = ParseApeFooterOfFile(bytes, size);
   if (!footer) return std::nullopt;
   const std::size_t span = ApeTagSpan(*footer, size);
-  if (!ReadBytesAt(file, size - static_cast<std::int64_t>(span), span, bytes)) return std::nullopt;
+  if (!file.ReadAt(size - static_cast<std::int64_t>(span), span, bytes)) return std::nullopt;
   return bytes;
 }
 
-// The tag that ends an open file, and the offset at which it begins.
-std::optional<ApeTagBlock> ReadTagAtEnd(std::FILE* file, std::int64_t& start) {
-  std::int64_t size = 0;
-  const std::optional<std::string> bytes = ReadTagBytes(file, size);
+// The tag that ends a file, and the offset at which it begins.
+std::optional<ApeTagBlock> ReadTagAtEnd(const TailFile& file, std::int64_t& start) {
+  const std::optional<std::string> bytes = ReadTagBytes(file);
   if (!bytes) return std::nullopt;
   const std::optional<ApeTagParts> parts = SplitApeTag(*bytes);
   if (!parts) return std::nullopt;
-  start = size - parts->footer.tagSize - (parts->form.header ? kApeFooterSize : 0);
+  start = file.Size() - parts->footer.tagSize - (parts->form.header ? kApeFooterSize : 0);
   return OwnedApeTag(*parts);
 }
 
@@ -65,10 +62,9 @@ std::unique_ptr<TAPETag> TAPETag::ReadFrom(const std::string& path, FileSample& 
 }
 
 int TAPETag::ReadTag(const std::string& path) {
-  FileHandle file = OpenFile(path, "rb");
-  if (!file) return -1;
-  std::int64_t size = 0;
-  const std::optional<std::string> bytes = ReadTagBytes(file.get(), size);
+  TailFile file;
+  if (!file.Open(path, TailFile::Access::kRead)) return -1;
+  const std::optional<std::string> bytes = ReadTagBytes(file);
   if (!bytes) return -1;
   std::optional<ApeContents> contents = ParseApeContents(*bytes);
   if (!contents) return -1;
@@ -84,39 +80,46 @@ FieldOfKey TAPETag::KeyFolding() const { return SevenFieldOf; }
 int TAPETag::GetTagType() const { return kTagApe; }
 
 bool TAPETag::RemoveTag() {
-  FileHandle file = OpenFile(path_, "r+b");
-  if (!file) return false;
+  TailFile file;
   std::int64_t start = 0;
-  std::optional<ApeTagBlock> tag = ReadTagAtEnd(file.get(), start);
-  if (!tag || !TruncateStream(file.get(), start)) return false;
+  if (!file.Open(path_, TailFile::Access::kReadWrite)) return false;
+  std::optional<ApeTagBlock> tag = ReadTagAtEnd(file, start);
+  if (!tag || file.Replace(start, {}) != TailWrite::kReplaced) return false;
   // A new object writes a new tag; only the object's own tag is written over.
   if (onFile_) cut_ = std::make_unique<ApeTagBlock>(std::move(*tag));
   return true;
 }
 
-ApeTagBlock TAPETag::Base() const {
-  if (cut_) return *cut_;
-  if (onFile_) {
-    std::int64_t start = 0;
-    FileHandle file = OpenFile(path_, "rb");
-    if (file) {
-      if (std::optional<ApeTagBlock> tag = ReadTagAtEnd(file.get(), start)) return std::move(*tag);
-    }
-  }
-  return ApeTagBlock{form_, 0, {}};
+bool TAPETag::TagEndsFile() const { return true; }
+
+std::optional<std::int64_t> TAPETag::TagStart(const TailFile& file) const {
+  std::int64_t start = 0;
+  if (!ReadTagAtEnd(file, start)) return std::nullopt;
+  return start;
 }
 
-std::optional<std::string> TAPETag::TagToWrite() {
-  return RenderApeTag(ApplyApeFields(Base(), fields_));
+std::optional<std::string> TAPETag::RenderTag(const TailFile& file, std::int64_t, bool own) {
+  std::int64_t start = 0;
+  std::optional<ApeTagBlock> base = own ? ReadTagAtEnd(file, start) : std::nullopt;
+  return RenderApeTag(ApplyApeFields(base ? *base : ApeTagBlock{form_, 0, {}}, fields_));
+}
+
+void TAPETag::TagWritten() {
+  cut_.reset();
+  onFile_ = true;
 }
 
 bool TAPETag::WriteTag() {
-  const ApeTagBlock tag = ApplyApeFields(Base(), fields_);
-  const std::optional<std::string> bytes = RenderApeTag(tag);
-  if (!bytes || !AppendToFile(path_, *bytes)) return false;
-  form_ = tag.form;
-  cut_.reset();
-  onFile_ = true;
+  TailFile file;
+  if (!file.Open(path_, TailFile::Access::kReadWrite)) return false;
+  // Appended: the tag the fields are written over is the one RemoveTag cut off, else the
+  // one at the end of the file while this object's tag is there, else a new one.
+  std::int64_t start = 0;
+  std::optional<ApeTagBlock> onFile = cut_ || !onFile_ ? std::nullopt : ReadTagAtEnd(file, start);
+  const ApeTagBlock base = cut_ ? *cut_ : onFile ? std::move(*onFile) : ApeTagBlock{form_, 0, {}};
+  const std::optional<std::string> bytes = RenderApeTag(ApplyApeFields(base, fields_));
+  if (!bytes || file.Replace(file.Size(), *bytes) != TailWrite::kReplaced) return false;
+  TagWritten();
   return true;
 }
 

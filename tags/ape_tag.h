@@ -27,20 +27,23 @@ class TAPETag : public TAbstractTag {
   int GetTagType() const override;
   // Cuts the tag off the end of the file, its header included.
   bool RemoveTag() override;
+  // Appends the tag, written over the one RemoveTag cut off, else over the one at the end of
+  // the file while it is this object's, else new in the object's form.
   bool WriteTag() override;
-  std::optional<std::string> TagToWrite() override;
   std::string_view TextEncoding() const override;
 
  protected:
   // The keys of the seven fields are matched without regard to case (APEv2 keys are
   // case-insensitive): "TITLE" is the Title.
   FieldOfKey KeyFolding() const override;
+  bool TagEndsFile() const override;
+  std::optional<std::int64_t> TagStart(const TailFile& file) const override;
+  // The fields written over the tag at the file's end when `own`, else into a new tag in the
+  // object's form.
+  std::optional<std::string> RenderTag(const TailFile& file, std::int64_t start, bool own) override;
+  void TagWritten() override;
 
  private:
-  // The tag the fields are written over: the one RemoveTag cut off, else the one at the end
-  // of the file while this object's tag is there, else a new, empty one in the object's form.
-  ApeTagBlock Base() const;
-
   // As read, or the form of a new tag.
   ApeForm form_;
   // The file ends with this object's tag (read or written by it).

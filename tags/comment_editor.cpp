@@ -129,9 +129,19 @@ bool WriteFirstStream(EditorState& state, void* output) {
   ogg_stream_packetin(out.get(), &main);
   ogg_stream_packetin(out.get(), &comment);
   ogg_stream_packetin(out.get(), &setup);
+  // The header pages, held until they are known to be no larger than a reader takes: a
+  // comment header beyond that would make the file read as having no comments at all.
+  std::vector<unsigned char> headerPages;
   ogg_page page;
-  while (ogg_stream_flush(out.get(), &page))
-    if (!PutPage(state, output, page)) return false;
+  while (ogg_stream_flush(out.get(), &page)) {
+    headerPages.insert(headerPages.end(), page.header, page.header + page.header_len);
+    headerPages.insert(headerPages.end(), page.body, page.body + page.body_len);
+    if (headerPages.size() > kEditorMaxHeaderBytes) {
+      state.packet_too_large = true;
+      return false;
+    }
+  }
+  if (!Put(state, output, headerPages.data(), static_cast<long>(headerPages.size()))) return false;
 
   ogg_int64_t granule = 0;
   bool flushNeeded = false;

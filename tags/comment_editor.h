@@ -45,7 +45,8 @@ struct EditorState {
   long previous_block_size = 0;
   bool extra_page = false;
   bool end_of_input = false;
-  // An audio packet of the first stream grew past kEditorMaxPacketBytes.
+  // An audio packet of the first stream grew past kEditorMaxPacketBytes, or the header pages
+  // of a write would grow past kEditorMaxHeaderBytes.
   bool packet_too_large = false;
   // The first stream's pages are interleaved with another stream's: the file is multiplexed,
   // not chained, and cannot be rebuilt stream by stream. Found among the header pages by
@@ -60,7 +61,8 @@ inline constexpr std::size_t kEditorChunkSize = 4096;
 // Limits against damaged or hostile streams, whose packets could otherwise take memory
 // without bound (a chain of continued pages never ends a packet): the three headers must be
 // complete within this much input, and no audio packet may be larger. Real streams stay far
-// below both; larger ones fail with "Vorbis packet too large.".
+// below both; larger ones fail with "Vorbis packet too large.". A write whose header pages
+// would be larger than the first limit fails the same way before it writes anything.
 inline constexpr std::size_t kEditorMaxHeaderBytes = 16 << 20;
 inline constexpr std::size_t kEditorMaxPacketBytes = 16 << 20;
 

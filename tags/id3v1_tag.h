@@ -19,8 +19,16 @@ class TID3v1Tag : public TAbstractTag {
   int ReadTag(const std::string& path) override;
   int GetTagType() const override;
   bool RemoveTag() override;
+  // Appends the trailer, written over the one RemoveTag cut off, else over the one at the
+  // end of the file while it is this object's.
   bool WriteTag() override;
-  std::optional<std::string> TagToWrite() override;
+
+ protected:
+  bool TagEndsFile() const override;
+  std::optional<std::int64_t> TagStart(const TailFile& file) const override;
+  // The fields written over the trailer at the file's end when `own`, else a new trailer.
+  std::optional<std::string> RenderTag(const TailFile& file, std::int64_t start, bool own) override;
+  void TagWritten() override;
 
  private:
   // The file ends with this object's trailer (read or written by it).

@@ -1,17 +1,15 @@
 #include "ogg_tag.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
-#include <optional>
+#include <unordered_map>
 
 #include "platform/file_handle.h"
-#include "platform/file_ops.h"
+#include "platform/replace_file.h"
 #include "tags/comment_editor.h"
 #include "tags/file_sample.h"
 #include "tags/tag_types.h"
@@ -22,28 +20,6 @@ namespace marlinote {
 namespace {
 
 constexpr std::size_t kStreamBufferSize = std::size_t{1} << 20;
-
-// The new file gets the permissions of the one it replaces, not the process's defaults.
-void KeepMode(std::FILE* from, std::FILE* to) {
-  struct stat st {};
-  if (fstat(fileno(from), &st) == 0) (void)fchmod(fileno(to), st.st_mode & 07777);
-}
-
-// Everything written is on disk, or the error that kept it from getting there.
-bool FinishOutput(FileHandle output) {
-  if (std::fflush(output.get()) != 0 || std::ferror(output.get())) return false;
-  if (fsync(fileno(output.get())) != 0 && errno != EINVAL && errno != ENOSYS) return false;
-  return std::fclose(output.release()) == 0;
-}
-
-// The file a path names, through every symbolic link on the way: the rebuilt file must take
-// the place of that file, not of a link to it, which would then stand as a copy while the
-// file it pointed to kept its old comments.
-std::optional<std::string> ResolvedPath(const std::string& path) {
-  std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr), &std::free);
-  if (!resolved) return std::nullopt;
-  return std::string(resolved.get());
-}
 
 // Reads a sampled file for the comment editor.
 std::size_t ReadFromSample(void* buffer, std::size_t size, std::size_t count, void* handle) {
@@ -142,17 +118,62 @@ bool TOggTag::CanWriteFile() {
 // An Ogg file has no tag to cut off: WriteTag replaces the comment header in place.
 bool TOggTag::RemoveTag() { return true; }
 
+namespace {
+
+struct FieldHash {
+  std::size_t operator()(const TagField& pair) const {
+    const std::hash<std::string> hash;
+    return hash(pair.key) * 31 + hash(pair.value);
+  }
+};
+
+// The read comments that read as one pair, in stream order, and how many of them are taken.
+struct SamePair {
+  std::vector<std::size_t> comments;
+  std::size_t taken = 0;
+};
+
+// The editor over the old file, its comments replaced, writes the new one.
+bool WriteNewFile(int from, int to, const std::vector<std::string>& comments,
+                  TOggTag::WriteFunction write) {
+  // The whole file passes through both streams: with their default buffers every 4 KiB
+  // would cost a system call. Declared first, so that they outlive the streams.
+  const auto inputBuffer = std::make_unique_for_overwrite<char[]>(kStreamBufferSize);
+  const auto outputBuffer = std::make_unique_for_overwrite<char[]>(kStreamBufferSize);
+  FdHandle inputFd(dup(from));
+  FdHandle outputFd(dup(to));
+  FileHandle input(inputFd ? fdopen(inputFd.get(), "rb") : nullptr);
+  if (input) inputFd.Release();
+  FileHandle output(outputFd ? fdopen(outputFd.get(), "wb") : nullptr);
+  if (output) outputFd.Release();
+  if (!input || !output) return false;
+  std::setvbuf(input.get(), inputBuffer.get(), _IOFBF, kStreamBufferSize);
+  std::setvbuf(output.get(), outputBuffer.get(), _IOFBF, kStreamBufferSize);
+  std::unique_ptr<EditorState> state = NewEditor();
+  if (OpenEditor(*state, input.get(), ReadFromStream, write) != 0) return false;
+  vorbis_comment* block = EditorComments(*state);
+  vorbis_comment_clear(block);
+  vorbis_comment_init(block);
+  for (const std::string& text : comments) AddEditorComment(*block, text);
+  return WriteEditor(*state, output.get()) == 0 && std::fflush(output.get()) == 0 &&
+         !std::ferror(output.get()) && std::fclose(output.release()) == 0;
+}
+
+}  // namespace
+
 std::vector<std::string> TOggTag::CommentsToWrite() const {
   const std::vector<ReadComment> read = CommentsAsRead();
-  std::vector<bool> used(read.size(), false);
+  // Each pair keeps the bytes of the first read comment that reads as it and no earlier pair
+  // took; found through a map, so that many comments take no longer than a few.
+  std::unordered_map<TagField, SamePair, FieldHash> byPair;
+  for (std::size_t i = 0; i < read.size(); ++i) byPair[read[i].field].comments.push_back(i);
   std::vector<std::string> comments;
+  comments.reserve(fields_.size());
   for (const TagField& pair : fields_) {
     if (pair.key == field::kVendor) continue;
-    std::size_t i = 0;
-    while (i < read.size() && (used[i] || !(read[i].field == pair))) ++i;
-    if (i < read.size()) {
-      used[i] = true;
-      comments.push_back(read[i].raw);
+    const auto same = byPair.find(pair);
+    if (same != byPair.end() && same->second.taken < same->second.comments.size()) {
+      comments.push_back(read[same->second.comments[same->second.taken++]].raw);
     } else {
       std::string text(VorbisKeyFromFieldKey(pair.key));
       text += '=';
@@ -164,44 +185,14 @@ std::vector<std::string> TOggTag::CommentsToWrite() const {
 }
 
 bool TOggTag::WriteTag() {
-  const std::optional<std::string> target = ResolvedPath(path_);
-  // A file its user may not write is left alone, as the other kinds leave it: replacing it
-  // through its folder would go round its permissions.
-  if (!target || !OpenFile(*target, "r+b") || !CanWriteFile()) return false;
-  const std::string backup = *target + ".src";
-  // An existing backup may be the only copy of an earlier file: leave everything as it is.
-  if (!RenameNoReplace(*target, backup)) return false;
+  const std::vector<std::string> comments = CommentsToWrite();
+  return RewriteFile(path_, [&](int from, int to) {
+           return WriteNewFile(from, to, comments, write_);
+         }) == WriteResult::kOk;
+}
 
-  bool written = false;
-  {
-    // The whole file passes through both streams: with their default buffers every 4 KiB
-    // would cost a system call. Declared first, so that they outlive the streams.
-    const auto inputBuffer = std::make_unique_for_overwrite<char[]>(kStreamBufferSize);
-    const auto outputBuffer = std::make_unique_for_overwrite<char[]>(kStreamBufferSize);
-    FileHandle output = OpenFile(*target, "wb");
-    FileHandle input = output ? OpenFile(backup, "rb") : nullptr;
-    if (input) {
-      std::setvbuf(output.get(), outputBuffer.get(), _IOFBF, kStreamBufferSize);
-      std::setvbuf(input.get(), inputBuffer.get(), _IOFBF, kStreamBufferSize);
-    }
-    std::unique_ptr<EditorState> state = NewEditor();
-    if (input && OpenEditor(*state, input.get(), ReadFromStream, write_) == 0) {
-      KeepMode(input.get(), output.get());
-      vorbis_comment* comments = EditorComments(*state);
-      vorbis_comment_clear(comments);
-      vorbis_comment_init(comments);
-      for (const std::string& text : CommentsToWrite()) AddEditorComment(*comments, text);
-      // The backup is removed next, so every byte must have reached the disk first.
-      written = WriteEditor(*state, output.get()) == 0 && FinishOutput(std::move(output));
-    }
-  }
-  if (written) {
-    RemoveFile(backup);
-    return true;
-  }
-  // Replaces whatever part of the new file was written, in one step.
-  std::rename(backup.c_str(), target->c_str());
-  return false;
+TagWriteResult TOggTag::ReplaceTag(const TAbstractTag&) {
+  return WriteTag() ? TagWriteResult::kWritten : TagWriteResult::kFailed;
 }
 
 }  // namespace marlinote

@@ -13,9 +13,11 @@ namespace marlinote {
 class FileSample;
 struct EditorState;
 
-// The Vorbis comments of an Ogg Vorbis file. Writing rebuilds the file from a backup copy
-// named "<path>.src", which is removed on success and put back on failure. A symbolic link is
-// followed: the file it points to is rebuilt, beside itself, and the link stays.
+// The Vorbis comments of an Ogg Vorbis file. Writing rebuilds the file with the new comment
+// header beside the old one and renames it over the old one (RewriteFile): until then the old
+// file stays under its name untouched, and a failure leaves nothing behind. A symbolic link
+// of the user's (or root's) is followed: the file it leads to is rebuilt beside itself, and
+// the link stays. The file keeps its mode, owner and group, and gets a new inode.
 class TOggTag : public TAbstractTag {
  public:
   // How the rewritten file's bytes leave the program; tests replace it to make writes fail.
@@ -34,6 +36,8 @@ class TOggTag : public TAbstractTag {
   // Refuses, before anything is written, a file whose first stream is interleaved with
   // another (multiplexed): it cannot be rebuilt stream by stream.
   bool WriteTag() override;
+  // WriteTag: an Ogg file's tag is its comment header, whatever it replaces.
+  TagWriteResult ReplaceTag(const TAbstractTag& replaced) override;
   bool CanWriteFile() override;
   std::string_view TextEncoding() const override;
 

@@ -15,8 +15,8 @@ enum class TypeChangeResult {
   kChanged,
   // The entry already has the kind, or the kind cannot be given (not APE or ID3v1).
   kNothingToDo,
-  // The old tag could not be cut off, or the new one could not be written; the entry is
-  // unchanged and the file keeps its old tag.
+  // The new tag could not be written; the entry is unchanged and the file keeps its old tag
+  // (unless cutting it back after a failed write failed too).
   kFailed,
 };
 
@@ -27,10 +27,10 @@ struct TypeChange {
 };
 
 // Gives the entry's file a tag of the new kind carrying the entry's fields as it shows them
-// (ShownFields): the old tag is cut off and the new one written. An old tag is cut off only
-// when the file has room for the new one; when the new tag still cannot be written after the
-// old one was cut off, the old tag is written back. A new APE tag is written in the form of
-// `apeEncoding`. The compatibility check is the caller's.
+// (ShownFields), written in place of the entry's tag in one crash-safe replacement of the
+// file's end (TAbstractTag::ReplaceTag): the file ends with the old tag or the new one,
+// whenever the program is stopped. A new APE tag is written in the form of `apeEncoding`.
+// The compatibility check is the caller's.
 TypeChange ChangeTagType(TAbstractTag& entry, int type,
                          ApeEncoding apeEncoding = ApeEncoding::kCp932);
 
@@ -44,25 +44,27 @@ enum class SaveResult {
   kUnchanged,
   // A plain TAbstractTag: the file has no tag kind, so there is nothing to write.
   kNoTagKind,
-  // The old tag could not be cut off; nothing was written, the file is unchanged and the
-  // object's fields are restored to match it.
+  // The file could not be opened for writing, or its tag is no longer at its end (another
+  // program changed it): nothing was written, and the object's fields are restored to match
+  // the file.
   kRemoveFailed,
-  // The new tag could not be written: the file had no room for it, which is found before
-  // the old tag is cut off, or its write failed and the old one was put back into the file.
+  // The new tag could not be written (a full disk, a tag larger than its kind allows, a
+  // file that cannot be rebuilt beside itself): the file is as it was, and so are the
+  // object's fields.
   kWriteFailed,
-  // The new tag could not be written and neither could the old one: the file has no tag.
-  // Only when the room found for the new tag was taken in between, by another program.
+  // The new tag could not be written and the file could not be put back either: it may no
+  // longer end with a tag. Only when a write fails and cutting the file back fails too.
   kTagLost,
   // The file is laid out so that its tag cannot be written (an Ogg file whose streams are
   // interleaved); nothing was written and the object's fields are as they were.
   kLayoutRefused,
 };
 
-// Sets each given pair in order, then cuts the old tag off and writes the new one. A pair
-// whose value equals, byte for byte, the value the tag shows for its key changes nothing;
-// when no pair changes anything, nothing is written. On a failed write the object's fields
-// are restored to what they were before the edit, which is also what the file then holds
-// again.
+// Sets each given pair in order, then writes the tag in place of the old one
+// (TAbstractTag::ReplaceTag). A pair whose value equals, byte for byte, the value the tag
+// shows for its key changes nothing; when no pair changes anything, nothing is written. On a
+// failed write the object's fields are restored to what they were before the edit, which is
+// also what the file holds.
 SaveResult SaveFields(TAbstractTag& tag, const FieldList& edits);
 
 }  // namespace marlinote

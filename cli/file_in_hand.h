@@ -1,0 +1,26 @@
+#pragma once
+
+namespace marlinote::cli {
+
+// How marlinote-cli takes a stop signal (Ctrl-C, kill, a closed terminal), which reaches it
+// through StopSignalWatch. While no file is in hand the program ends at once, as any
+// program would. While one is, the signal waits: the file is finished (its line printed),
+// the command stops before its next file, and the program then ends by the signal.
+
+// While it lives, a file is in hand.
+class FileInHand {
+ public:
+  FileInHand();
+  ~FileInHand();
+  FileInHand(const FileInHand&) = delete;
+  FileInHand& operator=(const FileInHand&) = delete;
+};
+
+// The watching thread's answer to a stop signal.
+void TakeStopSignal(int signal);
+
+// The stop signal that came while a file was in hand, or 0: the command stops before its
+// next file, and main ends the program by it.
+int WaitingStopSignal();
+
+}  // namespace marlinote::cli
