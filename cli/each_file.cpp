@@ -30,15 +30,15 @@ FileOutcome UnreadableReason(const std::string& path) {
 int ForEachFile(const std::vector<std::string>& files, std::ostream& err,
                 const std::function<FileOutcome(const std::string& path)>& work) {
   int status = kExitDone;
+  // Held for the whole batch, so that a stop signal always waits for the file in hand and
+  // the batch says where it stopped, whenever the signal comes.
+  const FileInHand inHand;
   for (auto file = files.begin(); file != files.end(); ++file) {
-    {
-      const FileInHand inHand;
-      FileOutcome problem = UnreadableReason(*file);
-      if (!problem) problem = work(*file);
-      if (problem) {
-        err << DisplayUtf8(*file) << ": " << *problem << '\n';
-        status = kExitFailed;
-      }
+    FileOutcome problem = UnreadableReason(*file);
+    if (!problem) problem = work(*file);
+    if (problem) {
+      err << DisplayUtf8(*file) << ": " << *problem << '\n';
+      status = kExitFailed;
     }
     if (const int signal = WaitingStopSignal()) {
       if (file + 1 != files.end()) {

@@ -4,10 +4,11 @@ namespace marlinote::cli {
 
 // How marlinote-cli takes a stop signal (Ctrl-C, kill, a closed terminal), which reaches it
 // through StopSignalWatch. While no file is in hand the program ends at once, as any
-// program would. While one is, the signal waits: the file is finished (its line printed),
-// the command stops before its next file, and the program then ends by the signal.
+// program would. While files are, the signal waits: the file being written is finished (its
+// line printed), the command stops before its next file, and the program then ends by the
+// signal.
 
-// While it lives, a file is in hand.
+// While it lives, files are in hand: a batch over files, or the one file a command writes.
 class FileInHand {
  public:
   FileInHand();

@@ -1,0 +1,283 @@
+// A save that is killed at any moment: the real marlinote-cli run under strace, which kills
+// it (SIGKILL) at one system call after another, or makes one of them fail. Whatever the
+// moment, the file ends with a readable tag, the old one or the new one, the audio in front
+// of it is unchanged, an Ogg file under its name is the old file or the new one byte for
+// byte, and the next save goes through as if nothing had happened. And a batch stopped by
+// Ctrl-C (or kill, or a closed terminal) finishes the file in hand and tells its caller.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <thread>
+#include <map>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/file_beside.h"
+#include "platform/stop_signals.h"
+#include "tags/ape_format.h"
+#include "tags/id3v1_trailer.h"
+#include "tags/tag_probe.h"
+#include "tests/support/child_process.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/ogg_maker.h"
+#include "tests/support/temp_dir.h"
+
+namespace marlinote {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Ending;
+using test::ReadBytes;
+using test::RunProgram;
+using test::TempDir;
+using test::WriteBytes;
+
+constexpr const char* kStrace = "/usr/bin/strace";
+
+// The calls of a save that change a file or could: a kill is tried at each of them. The
+// calls of the program's start (loading libraries) and the reads change nothing; leaving
+// them out keeps the test to seconds.
+constexpr const char* kWriteCalls =
+    "openat,pwrite64,write,ftruncate,fsync,fdatasync,close,rename,renameat,renameat2,unlinkat,"
+    "fchown,fchmod,flock";
+
+// What a file reads as: its kind of tag and its fields.
+struct Tagging {
+  int kind;
+  FieldList fields;
+  bool operator==(const Tagging&) const = default;
+};
+
+Tagging TaggingOf(const std::string& path) {
+  std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
+  return {tag->GetTagType(), tag->GetFieldList()};
+}
+
+std::vector<std::string> Cli(std::vector<std::string> args, const std::string& path) {
+  args.insert(args.begin(), MARLINOTE_CLI_PROGRAM);
+  args.push_back(path);
+  return args;
+}
+
+// marlinote-cli under strace, which sees only the calls on the file, its folder and the
+// file that an Ogg save makes beside it.
+std::vector<std::string> Traced(const std::string& path, const std::vector<std::string>& strace,
+                                const std::vector<std::string>& cli) {
+  const fs::path file(path);
+  std::vector<std::string> args = {kStrace, "-qq", "-P", path, "-P", file.parent_path(),
+                                   "-P", file.parent_path() / FileBeside::NameFor(file.filename()),
+                                   "-e", std::string("trace=") + kWriteCalls};
+  args.insert(args.end(), strace.begin(), strace.end());
+  args.insert(args.end(), cli.begin(), cli.end());
+  return args;
+}
+
+// Each call of a traced run as its name and the how-many-th call of that name it is, which
+// is how strace counts where to inject.
+std::vector<std::pair<std::string, int>> CallsOf(const std::string& trace) {
+  std::vector<std::pair<std::string, int>> calls;
+  std::map<std::string, int> seen;
+  std::istringstream lines(trace);
+  for (std::string line; std::getline(lines, line);) {
+    const auto paren = line.find('(');
+    if (paren == std::string::npos || line.compare(0, 3, "+++") == 0) continue;
+    const std::string name = line.substr(0, paren);
+    calls.emplace_back(name, ++seen[name]);
+  }
+  return calls;
+}
+
+struct SaveCase {
+  const char* name;
+  const char* file;
+  std::string bytes;
+  // How many bytes in front of the tag must never change.
+  std::size_t audio;
+  std::vector<std::string> command;
+  // An Ogg file: under its name always exactly the old file or the new one.
+  bool wholeFile = false;
+};
+
+std::vector<SaveCase> SaveCases() {
+  const std::string audio = test::AudioBytes(6000);
+  const FieldList ape = {{"Title", "a title of some length"}, {"Artist", "Band"}};
+  const FieldList id3 = {{"Title", "old"}, {"Artist", "Band"}, {"Genre", "Jazz"}};
+  const std::string ogg = test::MakeOggVorbis({.comments = {"TITLE=old", "ARTIST=Band"}, .samples = 20000});
+  return {
+      {"APE, a longer tag", "a.ape", audio + *RenderApeTag(ape), audio.size(),
+       {"set", "--title", "a much longer title than the one before it", "--comment", "new"}},
+      {"APE, a shorter tag", "b.ape", audio + *RenderApeTag(ape), audio.size(),
+       {"set", "--title", "short"}},
+      {"APE, a tag of the same length", "c.ape", audio + *RenderApeTag(ape), audio.size(),
+       {"set", "--title", "A TITLE OF SOME LENGTH"}},
+      {"ID3v1", "d.mp3", audio + RenderId3v1Trailer(id3), audio.size(), {"set", "--title", "new"}},
+      {"APE to ID3v1", "e.mp3", audio + *RenderApeTag(ape), audio.size(), {"convert", "--to", "id3v1"}},
+      {"ID3v1 to APE", "f.mp3", audio + RenderId3v1Trailer(id3), audio.size(), {"convert", "--to", "ape"}},
+      {"Ogg Vorbis", "g.ogg", ogg, 0, {"set", "--title", "new"}, true},
+  };
+}
+
+class KilledSave : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(access(kStrace, X_OK), 0) << "Debian's strace is needed (scripts/setup installs it)";
+  }
+};
+
+TEST_F(KilledSave, AKillAtAnyCallLeavesTheOldTagOrTheNewOneAndTheNextSaveWorks) {
+  for (const SaveCase& c : SaveCases()) {
+    TempDir dir;
+    const std::string path = dir.file(c.file);
+    WriteBytes(path, c.bytes);
+    const Tagging before = TaggingOf(path);
+    ASSERT_EQ(RunProgram(Cli(c.command, path)).code, 0) << c.name;
+    const Tagging after = TaggingOf(path);
+    const std::string afterBytes = ReadBytes(path);
+    ASSERT_NE(before, after) << c.name;
+
+    WriteBytes(path, c.bytes);
+    const std::string trace = dir.file("trace");
+    ASSERT_EQ(RunProgram(Traced(path, {"-o", trace}, Cli(c.command, path))).code, 0) << c.name;
+    const std::vector<std::pair<std::string, int>> calls = CallsOf(ReadBytes(trace));
+    fs::remove(trace);
+    ASSERT_GE(calls.size(), 3u) << c.name;
+
+    for (const auto& [call, nth] : calls) {
+      const std::string where = std::string(c.name) + ", killed at " + call + " #" + std::to_string(nth);
+      WriteBytes(path, c.bytes);
+      const std::string inject = "inject=" + call + ":signal=SIGKILL:when=" + std::to_string(nth);
+      const Ending killed = RunProgram(Traced(path, {"-o", "/dev/null", "-e", inject}, Cli(c.command, path)));
+      EXPECT_TRUE(killed.signaled && killed.code == SIGKILL) << where;
+
+      const std::string bytes = ReadBytes(path);
+      EXPECT_TRUE(bytes.compare(0, c.audio, c.bytes, 0, c.audio) == 0) << where;
+      const Tagging now = TaggingOf(path);
+      EXPECT_TRUE(now == before || now == after) << where;
+      if (c.wholeFile) {
+        EXPECT_TRUE(bytes == c.bytes || bytes == afterBytes) << where;
+      }
+
+      const Ending next = RunProgram(Cli({"set", "--title", "again"}, path));
+      EXPECT_EQ(next.code, 0) << where << ": " << next.err;
+      EXPECT_EQ(CreateTagForFile(path)->GetField("Title"), "again") << where;
+      EXPECT_TRUE(ReadBytes(path).compare(0, c.audio, c.bytes, 0, c.audio) == 0) << where;
+      EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1) << where;
+    }
+  }
+}
+
+// A step of a tag's replacement that fails (a full disk, a disk error): before the new tag
+// is whole at the file's end the file goes back to what it was; after, the save is done.
+TEST_F(KilledSave, AFailingStepLeavesTheOldTagOrFinishesTheNewOne) {
+  const std::string audio = test::AudioBytes(6000);
+  const std::string old = audio + *RenderApeTag({{"Title", "old"}});
+  const struct {
+    const char* name;
+    const char* title;
+    const char* fault;
+    bool saved;
+  } cases[] = {
+      {"behind the end", "longer", "pwrite64:error=ENOSPC:when=1", false},
+      {"over the old tag", "longer", "pwrite64:error=EIO:when=2", false},
+      {"the cut after the new tag", "longer", "ftruncate:error=EIO:when=1", true},
+      {"over a tag of the same length", "new", "pwrite64:error=EIO:when=1", false},
+  };
+  TempDir dir;
+  const std::string path = dir.file("a.ape");
+  for (const auto& c : cases) {
+    WriteBytes(path, old);
+    const Ending run = RunProgram(
+        Traced(path, {"-o", "/dev/null", "-e", std::string("inject=") + c.fault},
+               Cli({"set", "--title", c.title}, path)));
+    const std::string bytes = ReadBytes(path);
+    if (c.saved) {
+      EXPECT_EQ(run.code, 0) << c.name << ": " << run.err;
+      EXPECT_EQ(CreateTagForFile(path)->GetFieldList(), (FieldList{{"Title", c.title}})) << c.name;
+      EXPECT_EQ(bytes.substr(0, audio.size()), audio) << c.name;
+    } else {
+      EXPECT_EQ(run.code, 1) << c.name;
+      EXPECT_NE(run.err.find(": the new tag could not be written; the file keeps its old tag"),
+                std::string::npos)
+          << c.name << ": " << run.err;
+      EXPECT_TRUE(bytes == old) << c.name;
+    }
+  }
+}
+
+// Whether the process blocks SIGINT (and so has reached the start of its main).
+bool BlocksSigint(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.compare(0, 7, "SigBlk:") == 0)
+      return (std::stoull(line.substr(7), nullptr, 16) >> (SIGINT - 1)) & 1;
+  }
+  return false;
+}
+
+TEST(StoppedBatch, EveryFileHasItsOldOrNewTagAndTheCallerLearnsOfTheSignal) {
+  constexpr int kFiles = 1500;
+  const std::string audio = test::AudioBytes(300);
+  const std::string old = audio + *RenderApeTag({{"Title", "old"}, {"Artist", "Band"}});
+  const struct {
+    int signal;
+    int afterLines;  // -1: as soon as the program has blocked the signals
+  } cases[] = {{SIGINT, -1}, {SIGINT, 1}, {SIGTERM, 1}, {SIGHUP, 150}};
+  for (const auto& c : cases) {
+    const std::string where = std::string(StopSignalName(c.signal)) + " after " + std::to_string(c.afterLines);
+    TempDir dir;
+    std::vector<std::string> args = {MARLINOTE_CLI_PROGRAM, "set", "--title", "new"};
+    for (int i = 0; i < kFiles; ++i) {
+      char name[16];
+      std::snprintf(name, sizeof name, "f%04d.ape", i);
+      args.push_back(dir.file(name));
+      WriteBytes(args.back(), old);
+    }
+    test::RunningProgram cli(args);
+    std::set<std::string> reported;
+    if (c.afterLines < 0) {
+      while (!BlocksSigint(cli.pid())) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    for (int line = 0; line < c.afterLines; ++line) {
+      const std::optional<std::string> text = cli.ReadLine();
+      ASSERT_TRUE(text) << where;
+      reported.insert(text->substr(0, text->find(": written")));
+    }
+    cli.Signal(c.signal);
+    const Ending ending = cli.Wait();
+    ASSERT_TRUE(ending.signaled && ending.code == c.signal) << where << ": " << ending.code;
+    std::istringstream rest(ending.out);
+    for (std::string line; std::getline(rest, line);) reported.insert(line.substr(0, line.find(": written")));
+
+    // Each file holds the new tag when it was reported written, else the old one untouched;
+    // the files written are the first ones, and the last of them is named on stderr.
+    int written = 0;
+    for (std::size_t i = 4; i < args.size(); ++i) {
+      const bool isNew = reported.count(args[i]) != 0;
+      written += isNew ? 1 : 0;
+      EXPECT_EQ(isNew, static_cast<int>(i - 4) < static_cast<int>(reported.size())) << where << ": " << args[i];
+      const std::string bytes = ReadBytes(args[i]);
+      if (isNew) {
+        EXPECT_EQ(bytes.substr(0, audio.size()), audio) << where << ": " << args[i];
+        EXPECT_EQ(CreateTagForFile(args[i])->GetField("Title"), "new") << where << ": " << args[i];
+      } else {
+        EXPECT_TRUE(bytes == old) << where << ": " << args[i];
+      }
+    }
+    EXPECT_LT(written, kFiles) << where << ": the batch ended before the signal";
+    if (written > 0) {
+      EXPECT_EQ(ending.err, "marlinote-cli: stopped by " + std::string(StopSignalName(c.signal)) +
+                                " after " + args[3 + written] + "; the files after it were left as they were\n")
+          << where;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace marlinote
