@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tags/comment_editor.h"
 #include "tags/tag_edit.h"
 #include "tags/tag_types.h"
 #include "tests/support/file_bytes.h"
@@ -162,6 +163,46 @@ TEST(OggTagWrite, CommentsNobodyChangedKeepTheirOriginalBytes) {
   ASSERT_TRUE(tag.WriteTag());
   EXPECT_EQ(ListComments(path),
             (std::vector<std::string>{cafe, "ARTIST=New", "NOTE=caf !", "TITLE=Smile " + kEmoji}));
+}
+
+TEST(OggTagWrite, EveryOneOfManyCommentsKeepsItsPlaceAndItsBytes) {
+  // Many equal comments among distinct ones: each written comment must be matched to its
+  // own read comment, not to the first equal one.
+  TempDir dir;
+  const std::string path = dir.file("many.ogg");
+  std::vector<std::string> comments;
+  for (int i = 0; i < 160'000; ++i)
+    comments.push_back(i == 80'000 ? "TITLE=old" : i % 2 ? "NOTE=" + std::to_string(i) : "genre=Rock");
+  test::WriteOggVorbis(path, {.comments = comments});
+  TOggTag tag;
+  Read(tag, path);
+  tag.SetField("Title", "new");
+  ASSERT_TRUE(tag.WriteTag());
+  comments[80'000] = "TITLE=new";
+  EXPECT_TRUE(ListComments(path) == comments);
+}
+
+TEST(OggTagWrite, ACommentHeaderLargerThanAReaderTakesIsRefusedAndTheFileLeftAsItIs) {
+  TempDir dir;
+  const std::string path = dir.file("a.ogg");
+  test::WriteOggVorbis(path, {.comments = {"TITLE=one"}});
+  const std::string bytes = ReadBytes(path);
+  // The header pages hold the setup header and the page headers too: a comment of the
+  // limit's length makes them longer than the limit, one of 256 KiB less does not.
+  for (const std::size_t length : {kEditorMaxHeaderBytes, kEditorMaxHeaderBytes - (256 << 10)}) {
+    const bool fits = length < kEditorMaxHeaderBytes;
+    TOggTag tag;
+    Read(tag, path);
+    tag.SetField("Comment", std::string(length, 'c'));
+    EXPECT_EQ(tag.WriteTag(), fits) << length;
+    if (!fits) {
+      ExpectUntouched(path, bytes);
+      continue;
+    }
+    TOggTag again;
+    Read(again, path);
+    EXPECT_EQ(again.GetField("Comment").size(), length);
+  }
 }
 
 TEST(OggTagWrite, AChainedFileKeepsEveryByteAfterItsFirstStream) {
