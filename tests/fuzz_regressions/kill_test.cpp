@@ -279,5 +279,25 @@ TEST(StoppedBatch, EveryFileHasItsOldOrNewTagAndTheCallerLearnsOfTheSignal) {
   }
 }
 
+#ifdef MARLINOTE_WINDOW_PROGRAM
+TEST(StoppedWindow, TheWindowClosesWithoutAskingWritesItsFilesAndEndsByTheSignal) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    TempDir dir;
+    fs::create_directory(dir.file("config"));
+    fs::create_directory(dir.file("work"));
+    // The close question would hold the window open: unanswered, the run would not end.
+    test::RunningProgram window({MARLINOTE_WINDOW_PROGRAM},
+                                {dir.file("work"), {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + dir.file("config")}});
+    while (!BlocksSigint(window.pid())) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    window.Signal(signal);
+    const Ending ending = window.Wait(std::chrono::seconds(60));
+    EXPECT_TRUE(ending.signaled && ending.code == signal) << StopSignalName(signal) << ": " << ending.err;
+    // What the close command writes: the filter list and the settings.
+    EXPECT_TRUE(fs::is_regular_file(dir.file("work/filefilter.dat"))) << StopSignalName(signal);
+    EXPECT_TRUE(fs::is_regular_file(dir.file("config/Velmora/Marlinote.reg"))) << StopSignalName(signal);
+  }
+}
+#endif
+
 }  // namespace
 }  // namespace marlinote

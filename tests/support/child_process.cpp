@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <stdexcept>
 
@@ -110,16 +112,27 @@ std::optional<std::string> RunningProgram::ReadLine() {
 
 void RunningProgram::Signal(int signal) { kill(pid_, signal); }
 
-Ending RunningProgram::Wait() {
+Ending RunningProgram::Wait(std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  bool killed = false;
   Ending ending;
   ending.out = std::move(pending_);
   pending_.clear();
   pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
   std::string* into[2] = {&ending.out, &ending.err};
   for (int open = 2; open > 0;) {
-    if (poll(fds, 2, -1) < 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    const int timeout = killed ? -1 : static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, 1 << 30));
+    const int ready = poll(fds, 2, timeout);
+    if (ready < 0) {
       if (errno == EINTR) continue;
       break;
+    }
+    if (ready == 0) {
+      // Out of time: killed, its outputs then end.
+      kill(pid_, SIGKILL);
+      killed = true;
+      continue;
     }
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) continue;

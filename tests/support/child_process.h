@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,8 +38,9 @@ class RunningProgram {
   // The next line of standard output, without its line break; nothing at its end.
   std::optional<std::string> ReadLine();
   void Signal(int signal);
-  // Waits for the end, reading both outputs to their ends.
-  Ending Wait();
+  // Waits for the end, reading both outputs to their ends; a program still running after
+  // `limit` is killed (SIGKILL), so that a test fails instead of hanging.
+  Ending Wait(std::chrono::milliseconds limit = std::chrono::minutes(5));
 
  private:
   pid_t pid_ = -1;
