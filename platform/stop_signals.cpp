@@ -14,12 +14,16 @@ namespace marlinote {
 
 namespace {
 
+// The stop signals that the program was not started ignoring. An ignored one is left out:
+// blocked, it would be queued instead of dropped and reach the watch (nohup would not hold).
 sigset_t StopSet() {
   sigset_t set;
   sigemptyset(&set);
-  sigaddset(&set, SIGINT);
-  sigaddset(&set, SIGTERM);
-  sigaddset(&set, SIGHUP);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction action {};
+    if (sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_IGN)
+      sigaddset(&set, signal);
+  }
   return set;
 }
 

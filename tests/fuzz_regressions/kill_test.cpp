@@ -221,24 +221,34 @@ bool BlocksSigint(pid_t pid) {
   return false;
 }
 
-TEST(StoppedBatch, EveryFileHasItsOldOrNewTagAndTheCallerLearnsOfTheSignal) {
-  constexpr int kFiles = 1500;
-  const std::string audio = test::AudioBytes(300);
-  const std::string old = audio + *RenderApeTag({{"Title", "old"}, {"Artist", "Band"}});
-  const struct {
-    int signal;
-    int afterLines;  // -1: as soon as the program has blocked the signals
-  } cases[] = {{SIGINT, -1}, {SIGINT, 1}, {SIGTERM, 1}, {SIGHUP, 150}};
-  for (const auto& c : cases) {
-    const std::string where = std::string(StopSignalName(c.signal)) + " after " + std::to_string(c.afterLines);
-    TempDir dir;
-    std::vector<std::string> args = {MARLINOTE_CLI_PROGRAM, "set", "--title", "new"};
+// A `set` over many files, each with an old APE tag; args holds the command line.
+struct Batch {
+  static constexpr int kFiles = 1500;
+  TempDir dir;
+  std::string audio = test::AudioBytes(300);
+  std::string old = audio + *RenderApeTag({{"Title", "old"}, {"Artist", "Band"}});
+  std::vector<std::string> args = {MARLINOTE_CLI_PROGRAM, "set", "--title", "new"};
+  static constexpr std::size_t kFirstFile = 4;
+
+  Batch() {
     for (int i = 0; i < kFiles; ++i) {
       char name[16];
       std::snprintf(name, sizeof name, "f%04d.ape", i);
       args.push_back(dir.file(name));
       WriteBytes(args.back(), old);
     }
+  }
+};
+
+TEST(StoppedBatch, EveryFileHasItsOldOrNewTagAndTheCallerLearnsOfTheSignal) {
+  const struct {
+    int signal;
+    int afterLines;  // -1: as soon as the program has blocked the signals
+  } cases[] = {{SIGINT, -1}, {SIGINT, 1}, {SIGTERM, 1}, {SIGHUP, 150}};
+  for (const auto& c : cases) {
+    const std::string where = std::string(StopSignalName(c.signal)) + " after " + std::to_string(c.afterLines);
+    Batch batch;
+    const std::vector<std::string>& args = batch.args;
     test::RunningProgram cli(args);
     std::set<std::string> reported;
     if (c.afterLines < 0) {
@@ -258,25 +268,41 @@ TEST(StoppedBatch, EveryFileHasItsOldOrNewTagAndTheCallerLearnsOfTheSignal) {
     // Each file holds the new tag when it was reported written, else the old one untouched;
     // the files written are the first ones, and the last of them is named on stderr.
     int written = 0;
-    for (std::size_t i = 4; i < args.size(); ++i) {
+    for (std::size_t i = Batch::kFirstFile; i < args.size(); ++i) {
       const bool isNew = reported.count(args[i]) != 0;
       written += isNew ? 1 : 0;
-      EXPECT_EQ(isNew, static_cast<int>(i - 4) < static_cast<int>(reported.size())) << where << ": " << args[i];
+      EXPECT_EQ(isNew, i - Batch::kFirstFile < reported.size()) << where << ": " << args[i];
       const std::string bytes = ReadBytes(args[i]);
       if (isNew) {
-        EXPECT_EQ(bytes.substr(0, audio.size()), audio) << where << ": " << args[i];
+        EXPECT_EQ(bytes.substr(0, batch.audio.size()), batch.audio) << where << ": " << args[i];
         EXPECT_EQ(CreateTagForFile(args[i])->GetField("Title"), "new") << where << ": " << args[i];
       } else {
-        EXPECT_TRUE(bytes == old) << where << ": " << args[i];
+        EXPECT_TRUE(bytes == batch.old) << where << ": " << args[i];
       }
     }
-    EXPECT_LT(written, kFiles) << where << ": the batch ended before the signal";
+    EXPECT_LT(written, Batch::kFiles) << where << ": the batch ended before the signal";
     if (written > 0) {
-      EXPECT_EQ(ending.err, "marlinote-cli: stopped by " + std::string(StopSignalName(c.signal)) +
-                                " after " + args[3 + written] + "; the files after it were left as they were\n")
+      EXPECT_EQ(ending.err, "marlinote-cli: stopped by " + std::string(StopSignalName(c.signal)) + " after " +
+                                args[Batch::kFirstFile + written - 1] +
+                                "; the files after it were left as they were\n")
           << where;
     }
   }
+}
+
+// Started ignoring the signal (nohup, a script's background job): the batch goes on.
+TEST(StoppedBatch, ASignalTheProgramWasStartedIgnoringIsIgnored) {
+  Batch batch;
+  std::vector<std::string> args = {"/bin/sh", "-c", "trap '' HUP; exec \"$@\"", "sh"};
+  args.insert(args.end(), batch.args.begin(), batch.args.end());
+  test::RunningProgram cli(args);
+  ASSERT_TRUE(cli.ReadLine());
+  cli.Signal(SIGHUP);
+  const Ending ending = cli.Wait();
+  EXPECT_FALSE(ending.signaled);
+  EXPECT_EQ(ending.code, 0) << ending.err;
+  for (std::size_t i = Batch::kFirstFile; i < batch.args.size(); ++i)
+    EXPECT_EQ(CreateTagForFile(batch.args[i])->GetField("Title"), "new") << batch.args[i];
 }
 
 #ifdef MARLINOTE_WINDOW_PROGRAM
