@@ -23,7 +23,9 @@ constexpr std::string_view kOutro =
     "\n"
     "Exit status: 0 when every file (or folder) was done, 1 when any failed (one line on\n"
     "stderr per failure), 2 for a usage error or a value that code page 932 cannot hold\n"
-    "(then nothing is written to any file).\n";
+    "(then nothing is written to any file).\n"
+    "Ctrl-C, SIGTERM or SIGHUP lets the file in hand be finished; set and convert then stop\n"
+    "before the next file and the program ends by the signal (a shell shows 130, 143, 129).\n";
 
 void PrintOverview(const std::vector<std::unique_ptr<Command>>& commands, std::ostream& os) {
   os << kIntro;
