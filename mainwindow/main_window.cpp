@@ -1,5 +1,6 @@
 #include "mainwindow/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -141,6 +142,11 @@ void TMainWindow::CloseOnStopSignal() {
   QMetaObject::invokeMethod(
       this,
       [this] {
+        // A dialog the window waits on (a setup, the tag edit, a question) is closed as by
+        // its close button first, so that the command behind it ends as when cancelled.
+        while (QWidget* modal = QApplication::activeModalWidget()) {
+          if (!modal->close()) break;
+        }
         closeUnasked_ = true;
         close();
       },

@@ -1,5 +1,6 @@
 // Start-up, the close query, shut-down and the settings that come back at the next start.
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -10,6 +11,7 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -137,6 +139,24 @@ TEST_F(WindowTest, CloseQueryNoKeepsTheWindowAndYesWritesFilterThenSettingsAfter
   EXPECT_TRUE(filterFileAtFlush);
   EXPECT_TRUE(fs::exists(SettingsFile()));
   EXPECT_EQ(StoredText("Column2", "Name"), "Airtist");
+}
+
+// A stop signal while a dialog is open (a setup, the tag edit): the dialog is closed as by its
+// close button, so that the command behind it ends, and the window closes without asking.
+TEST_F(WindowTest, AStopSignalClosesAnOpenDialogAndThenTheWindowWithoutAsking) {
+  Start();
+  QDialog dialog(window.get());
+  bool timedOut = false;
+  QTimer::singleShot(5000, &dialog, [&] {
+    timedOut = true;
+    dialog.reject();
+  });
+  QTimer::singleShot(0, &dialog, [&] { window->CloseOnStopSignal(); });
+  EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+  EXPECT_FALSE(timedOut) << "the dialog stayed open";
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(window->State().stopRequested);
+  EXPECT_TRUE(ui.boxes.shown.empty());
 }
 
 TEST_F(WindowTest, AFilterFileThatCannotBeWrittenIsReportedAndTheSettingsAreStillSaved) {
