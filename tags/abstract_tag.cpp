@@ -106,6 +106,12 @@ void TAbstractTag::TagWritten() {}
 
 bool TAbstractTag::CanWriteFile() { return true; }
 
+TagWriteResult TAbstractTag::RemoveReplacedTag() { return TagWriteResult::kWritten; }
+
+bool TAbstractTag::StaysBesideId3v2() const { return false; }
+
 std::string_view TAbstractTag::TextEncoding() const { return {}; }
+
+std::string_view TAbstractTag::FormatVersion() const { return {}; }
 
 }  // namespace marlinote

@@ -73,8 +73,18 @@ class TAbstractTag {
   // anything: a file it cannot (an Ogg file whose first stream is interleaved with another)
   // is refused as a whole.
   virtual bool CanWriteFile();
-  // How the tag stores its texts: "cp932" or "utf-8"; empty for a kind without a choice.
+  // After a tag of another kind took this object's place (the new object's ReplaceTag in a
+  // type change), removes what is left of this object's tag: nothing for a kind whose tag the
+  // new one was written over; a tag at the file's start is cut off (TID3v2Tag).
+  virtual TagWriteResult RemoveReplacedTag();
+  // Whether the tag stays in its file when the file is given a tag at its start (ID3v2):
+  // an ID3v1 trailer does, for the players that read nothing else.
+  virtual bool StaysBesideId3v2() const;
+  // How the tag stores its texts: "cp932", "utf-8" or "utf-16"; empty for a kind without a
+  // choice.
   virtual std::string_view TextEncoding() const;
+  // The version of the tag's format where it has several ("2.3" for ID3v2.3); else empty.
+  virtual std::string_view FormatVersion() const;
 
   const FieldList& GetFieldList() const { return fields_; }
 
@@ -92,6 +102,11 @@ class TAbstractTag {
   virtual std::optional<std::int64_t> TagStart(const TailFile& file) const;
   virtual std::optional<std::string> RenderTag(const TailFile& file, std::int64_t start, bool own);
   virtual void TagWritten();
+  // The same of another object, for a kind that writes elsewhere and cuts `tag`'s tag off.
+  static bool TagEndsFileOf(const TAbstractTag& tag) { return tag.TagEndsFile(); }
+  static std::optional<std::int64_t> TagStartOf(const TAbstractTag& tag, const TailFile& file) {
+    return tag.TagStart(file);
+  }
 
   std::string path_;
   FieldList fields_;

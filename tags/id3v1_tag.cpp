@@ -58,6 +58,8 @@ bool TID3v1Tag::RemoveTag() {
 
 bool TID3v1Tag::TagEndsFile() const { return true; }
 
+bool TID3v1Tag::StaysBesideId3v2() const { return true; }
+
 std::optional<std::int64_t> TID3v1Tag::TagStart(const TailFile& file) const {
   std::string trailer;
   if (!ReadTrailer(file, trailer)) return std::nullopt;

@@ -22,6 +22,7 @@ class TID3v1Tag : public TAbstractTag {
   // Appends the trailer, written over the one RemoveTag cut off, else over the one at the
   // end of the file while it is this object's.
   bool WriteTag() override;
+  bool StaysBesideId3v2() const override;
 
  protected:
   bool TagEndsFile() const override;

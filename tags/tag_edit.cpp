@@ -2,6 +2,7 @@
 
 #include "tags/ape_tag.h"
 #include "tags/id3v1_tag.h"
+#include "tags/id3v2_tag.h"
 #include "tags/tag_types.h"
 
 namespace marlinote {
@@ -21,6 +22,7 @@ FieldList Changes(const TAbstractTag& tag, const FieldList& edits) {
 std::unique_ptr<TAbstractTag> MakeTag(int type, ApeEncoding apeEncoding) {
   if (type == kTagApe) return std::make_unique<TAPETag>(NewApeForm(apeEncoding));
   if (type == kTagId3v1) return std::make_unique<TID3v1Tag>();
+  if (type == kTagId3v2) return std::make_unique<TID3v2Tag>();
   return nullptr;
 }
 
@@ -30,7 +32,9 @@ TypeChange ChangeTagType(TAbstractTag& entry, int type, ApeEncoding apeEncoding)
   if (!changed) return {};
   changed->SetFilePath(entry.GetFilePath());
   changed->GetFieldList() = entry.ShownFields();
-  if (changed->ReplaceTag(entry) != TagWriteResult::kWritten) return {TypeChangeResult::kFailed, nullptr};
+  if (changed->ReplaceTag(entry) != TagWriteResult::kWritten ||
+      entry.RemoveReplacedTag() != TagWriteResult::kWritten)
+    return {TypeChangeResult::kFailed, nullptr};
   return {TypeChangeResult::kChanged, std::move(changed)};
 }
 

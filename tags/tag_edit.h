@@ -8,12 +8,13 @@
 namespace marlinote {
 
 // A new, empty tag object of a kind that can be given to a file: TAPETag for 0, writing a new
-// tag in the form of `apeEncoding`, TID3v1Tag for 1; null for any other type id.
+// tag in the form of `apeEncoding`, TID3v1Tag for 1, TID3v2Tag for 3 (a 2.3 tag); null for
+// any other type id.
 std::unique_ptr<TAbstractTag> MakeTag(int type, ApeEncoding apeEncoding = ApeEncoding::kCp932);
 
 enum class TypeChangeResult {
   kChanged,
-  // The entry already has the kind, or the kind cannot be given (not APE or ID3v1).
+  // The entry already has the kind, or the kind cannot be given (not APE, ID3v1 or ID3v2).
   kNothingToDo,
   // The new tag could not be written; the entry is unchanged and the file keeps its old tag
   // (unless cutting it back after a failed write failed too).
@@ -29,8 +30,9 @@ struct TypeChange {
 // Gives the entry's file a tag of the new kind carrying the entry's fields as it shows them
 // (ShownFields), written in place of the entry's tag in one crash-safe replacement of the
 // file's end (TAbstractTag::ReplaceTag): the file ends with the old tag or the new one,
-// whenever the program is stopped. A new APE tag is written in the form of `apeEncoding`.
-// The compatibility check is the caller's.
+// whenever the program is stopped. An ID3v2 tag replaced by a tag at the file's end is cut
+// off after the new tag is written (RemoveReplacedTag). A new APE tag is written in the form
+// of `apeEncoding`. The compatibility check is the caller's.
 TypeChange ChangeTagType(TAbstractTag& entry, int type,
                          ApeEncoding apeEncoding = ApeEncoding::kCp932);
 

@@ -3,6 +3,7 @@
 #include "tags/ape_tag.h"
 #include "tags/file_sample.h"
 #include "tags/id3v1_tag.h"
+#include "tags/id3v2_tag.h"
 #include "tags/ogg_tag.h"
 
 namespace marlinote {
@@ -35,6 +36,7 @@ std::unique_ptr<TAbstractTag> ProbeSample(const std::string& path, FileSample& f
       return ProbeKindsInTurn(path);
   }
   // The order of ProbeKindsInTurn.
+  if (auto tag = TID3v2Tag::ReadFrom(path, file)) return tag;
   if (auto tag = TAPETag::ReadFrom(path, file)) return tag;
   if (auto tag = TOggTag::ReadFrom(path, file)) return tag;
   if (auto tag = TID3v1Tag::ReadFrom(path, file)) return tag;
@@ -55,8 +57,10 @@ std::unique_ptr<TAbstractTag> CreateTagForFile(const std::string& path, int fold
 }
 
 std::unique_ptr<TAbstractTag> ProbeKindsInTurn(const std::string& path) {
-  // APE first: a file with an APE tag at its very end and an ID3v1 trailer in front of it
-  // is an APE file; one whose ID3v1 trailer stands behind an APE tag is an ID3v1 file.
+  // ID3v2 first, as players read it first. Then APE: a file with an APE tag at its very end
+  // and an ID3v1 trailer in front of it is an APE file; one whose ID3v1 trailer stands
+  // behind an APE tag is an ID3v1 file.
+  if (auto tag = TryKind<TID3v2Tag>(path)) return tag;
   if (auto tag = TryKind<TAPETag>(path)) return tag;
   if (auto tag = TryKind<TOggTag>(path)) return tag;
   if (auto tag = TryKind<TID3v1Tag>(path)) return tag;

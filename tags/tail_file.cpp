@@ -71,21 +71,24 @@ bool TailFile::WriteAt(std::int64_t offset, std::string_view bytes, std::size_t&
   return true;
 }
 
+TailWrite TailFile::WriteOver(std::int64_t offset, std::string_view bytes) {
+  if (offset < 0 || offset + static_cast<std::int64_t>(bytes.size()) > size_) return TailWrite::kKept;
+  // Read first: a write that fails halfway (a disk error) puts back the old bytes it changed.
+  std::string old;
+  if (!ReadAt(offset, bytes.size(), old)) return TailWrite::kKept;
+  std::size_t written = 0;
+  if (WriteAt(offset, bytes, written)) return TailWrite::kReplaced;
+  std::size_t restored = 0;
+  return WriteAt(offset, std::string_view(old).substr(0, written), restored) ? TailWrite::kKept
+                                                                             : TailWrite::kLost;
+}
+
 TailWrite TailFile::Replace(std::int64_t start, std::string_view bytes) {
   if (start < 0 || start > size_) return TailWrite::kKept;
   const auto oldLength = static_cast<std::size_t>(size_ - start);
   std::size_t written = 0;
 
-  if (bytes.size() == oldLength) {
-    // Read first: a write that fails halfway (a disk error) puts back the old bytes it
-    // changed.
-    std::string old;
-    if (!ReadAt(start, oldLength, old)) return TailWrite::kKept;
-    if (WriteAt(start, bytes, written)) return TailWrite::kReplaced;
-    std::size_t restored = 0;
-    return WriteAt(start, std::string_view(old).substr(0, written), restored) ? TailWrite::kKept
-                                                                              : TailWrite::kLost;
-  }
+  if (bytes.size() == oldLength) return WriteOver(start, bytes);
 
   const std::size_t common = std::min(oldLength, bytes.size());
   // Where there is no old tail (an append) or no new one (a cut), nothing has to move and

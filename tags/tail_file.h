@@ -43,6 +43,10 @@ class TailFile {
   // after the first copy. When (a) fails (a full disk) the file is cut back to its old size.
   // Nothing is flushed between the steps (see fuzz/README.md on power cuts).
   TailWrite Replace(std::int64_t start, std::string_view bytes);
+  // Writes `bytes` over as many bytes at `offset`, inside the file, in one write (a tag at
+  // the file's start whose padding takes up the change). A write that fails halfway puts
+  // back the old bytes it changed.
+  TailWrite WriteOver(std::int64_t offset, std::string_view bytes);
 
  private:
   // Writes all the bytes at `offset`; `written` counts what reached the file.

@@ -36,10 +36,11 @@ class TagEdit : public ::testing::Test {
   std::string audio = AudioBytes(2500);
 };
 
-TEST_F(TagEdit, MakeTagBuildsOnlyApeAndId3v1) {
+TEST_F(TagEdit, MakeTagBuildsOnlyApeId3v1AndId3v2) {
   EXPECT_EQ(MakeTag(0)->GetTagType(), kTagApe);
   EXPECT_EQ(MakeTag(1)->GetTagType(), kTagId3v1);
-  for (int type : {-1, 2, 3, 4}) EXPECT_EQ(MakeTag(type), nullptr) << type;
+  EXPECT_EQ(MakeTag(3)->GetTagType(), kTagId3v2);
+  for (int type : {-1, 2, 4}) EXPECT_EQ(MakeTag(type), nullptr) << type;
 }
 
 TEST_F(TagEdit, Id3v1ToApeAndBackKeepsFieldsAndAudio) {
@@ -90,7 +91,7 @@ TEST_F(TagEdit, SameKindOrUnbuildableKindChangesNothing) {
   WriteBytes(path, original);
   std::unique_ptr<TAbstractTag> entry = CreateTagForFile(path);
   const TAbstractTag* before = entry.get();
-  for (int type : {1, 2, 3, 4, -1})
+  for (int type : {1, 2, 4, -1})
     EXPECT_EQ(ChangeTagType(entry, type), TypeChangeResult::kNothingToDo) << type;
   EXPECT_EQ(entry.get(), before);
   EXPECT_EQ(ReadBytes(path), original);

@@ -1,0 +1,291 @@
+#include "id3v2_frames.h"
+
+#include <taglib/commentsframe.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/tbytevectorstream.h>
+#include <taglib/tdebuglistener.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/tfile.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "tags/genre_table.h"
+#include "tags/text_conversion.h"
+
+namespace marlinote {
+namespace {
+
+using TagLib::ByteVector;
+using TagLib::String;
+namespace Id3 = TagLib::ID3v2;
+
+// TagLib pads a tag whose frames outgrow its old size with this many bytes.
+constexpr std::size_t kTagLibPadding = 1024;
+// Four bytes of seven bits each.
+constexpr std::int64_t kLargestBody = (std::int64_t{1} << 28) - 1;
+
+// Whether ISO-8859-1 bytes are code page 932 text that an older Japanese program wrote:
+// valid code page 932 with at least one kana character (lead byte 0x82 or 0x83).
+bool IsCp932Kana(std::string_view bytes) {
+  bool kana = false;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (IsCp932LeadByte(b)) {
+      kana = kana || b == 0x82 || b == 0x83;
+      ++i;
+    }
+  }
+  return kana && LocalToUtf8(bytes).find("\xEF\xBF\xBD") == std::string::npos;
+}
+
+// TagLib asks this of every frame text marked ISO-8859-1.
+class Latin1OrCp932 : public Id3::Latin1StringHandler {
+ public:
+  String parse(const ByteVector& data) const override {
+    const std::string_view bytes(data.data(), data.size());
+    if (IsCp932Kana(bytes)) return String(LocalToUtf8(bytes), String::UTF8);
+    return String(data, String::Latin1);
+  }
+};
+
+// TagLib drops a few frames of 2.3 tags that 2.4 no longer has (the date and time of TDAT
+// and TIME, RVAD volume adjustment) when it reads them; kept as they are, so that a save
+// loses nothing a reader showed.
+template <typename Member>
+struct ArgumentOf;
+template <typename Result, typename Class, typename Argument>
+struct ArgumentOf<Result (Class::*)(Argument) const> {
+  using Type = Argument;
+};
+
+// TagLib keeps the name of a frame's header class to itself; its type is taken from the
+// function that a factory overrides.
+struct FactoryBase : Id3::FrameFactory {
+  using HeaderPointer = ArgumentOf<decltype(&FactoryBase::updateFrame)>::Type;
+};
+
+class KeepingFrameFactory : public FactoryBase {
+ protected:
+  bool updateFrame(HeaderPointer header) const override {
+    static constexpr std::array<const char*, 6> kKept = {"EQUA", "RVAD", "TIME",
+                                                         "TRDA", "TSIZ", "TDAT"};
+    if (header->version() == 3)
+      for (const char* id : kKept)
+        if (header->frameID() == id) return true;
+    return FrameFactory::updateFrame(header);
+  }
+};
+
+// TagLib's notes on odd tags are no concern of the user's.
+class Silent : public TagLib::DebugListener {
+ public:
+  void printMessage(const String&) override {}
+};
+
+// TagLib's string handler and debug listener are global to the process. They are set once,
+// before the first tag is read, to objects that live as long as the process and keep no
+// state, so that tags read on several threads at once all read alike.
+const Id3::FrameFactory& Factory() {
+  static const struct Setup {
+    Latin1OrCp932 handler;
+    Silent silent;
+    KeepingFrameFactory factory;
+    Setup() {
+      Id3::Tag::setLatin1StringHandler(&handler);
+      TagLib::setDebugListener(&silent);
+    }
+  } setup;
+  return setup.factory;
+}
+
+// A file of nothing but the tag's bytes, for TagLib to read the tag from.
+class TagBytes : public TagLib::File {
+ public:
+  explicit TagBytes(TagLib::IOStream* stream) : File(stream) {}
+  TagLib::Tag* tag() const override { return nullptr; }
+  TagLib::AudioProperties* audioProperties() const override { return nullptr; }
+  bool save() override { return false; }
+};
+
+// A tag parsed from its bytes; owns what TagLib reads it from.
+struct ParsedTag {
+  explicit ParsedTag(std::string_view bytes)
+      : stream(ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))),
+        file(&stream),
+        tag(&file, 0, &Factory()) {}
+  TagLib::ByteVectorStream stream;
+  TagBytes file;
+  Id3::Tag tag;
+};
+
+std::string Local(const String& text) { return Utf8ToLocal(text.to8Bit(true)); }
+
+// A genre as shown: "(145)" or "145", references into the genre table, by the table's name;
+// a reference followed by a name ("(145)Anime") by the name.
+std::string GenreShown(const String& value) {
+  std::string text = value.to8Bit(true);
+  if (text == "RX") return "Remix";
+  if (text == "CR") return "Cover";
+  std::string_view number(text);
+  const bool bracketed = number.starts_with('(');
+  if (bracketed) {
+    const auto close = number.find(')');
+    if (close == std::string_view::npos) return Utf8ToLocal(text);
+    if (close + 1 < number.size()) return Utf8ToLocal(number.substr(close + 1));
+    number = number.substr(1, close - 1);
+  }
+  if (number.empty() || number.size() > 3 ||
+      number.find_first_not_of("0123456789") != std::string_view::npos)
+    return Utf8ToLocal(text);
+  const char* name = GenreName(std::stoi(std::string(number)));
+  return name && *name ? std::string(name) : Utf8ToLocal(text);
+}
+
+// The values of a text frame, joined as other readers show several values.
+std::string TextShown(const Id3::Frame& frame, bool genre) {
+  const auto* text = dynamic_cast<const Id3::TextIdentificationFrame*>(&frame);
+  if (!text) return Local(frame.toString());
+  std::string shown;
+  for (const String& value : text->fieldList()) {
+    if (!shown.empty()) shown += '/';
+    shown += genre ? GenreShown(value) : Local(value);
+  }
+  return shown;
+}
+
+// The comment frames that the Comment shows: those without a description, else the first.
+std::vector<Id3::CommentsFrame*> CommentFrames(const Id3::Tag& tag) {
+  std::vector<Id3::CommentsFrame*> plain;
+  Id3::CommentsFrame* first = nullptr;
+  for (Id3::Frame* frame : tag.frameListMap()["COMM"]) {
+    auto* comment = dynamic_cast<Id3::CommentsFrame*>(frame);
+    if (!comment) continue;
+    if (!first) first = comment;
+    if (comment->description().isEmpty()) plain.push_back(comment);
+  }
+  if (plain.empty() && first) plain.push_back(first);
+  return plain;
+}
+
+// Where each of the seven fields lives. TagLib reads a 2.3 TYER as TDRC.
+struct FieldFrame {
+  const char* key;
+  const char* id;
+};
+constexpr std::array<FieldFrame, 7> kFieldFrames = {{{field::kTitle, "TIT2"},
+                                                     {field::kArtist, "TPE1"},
+                                                     {field::kAlbum, "TALB"},
+                                                     {field::kYear, "TDRC"},
+                                                     {field::kComment, "COMM"},
+                                                     {field::kTrack, "TRCK"},
+                                                     {field::kGenre, "TCON"}}};
+
+std::optional<std::string> FieldShown(const Id3::Tag& tag, const FieldFrame& where) {
+  if (where.key == field::kComment) {
+    const auto comments = CommentFrames(tag);
+    if (comments.empty()) return std::nullopt;
+    return Local(comments.front()->text());
+  }
+  const Id3::FrameList& frames = tag.frameListMap()[where.id];
+  if (frames.isEmpty()) return std::nullopt;
+  return TextShown(*frames.front(), where.key == field::kGenre);
+}
+
+FieldList FieldsOf(const Id3::Tag& tag) {
+  FieldList fields;
+  for (const FieldFrame& where : kFieldFrames)
+    if (std::optional<std::string> value = FieldShown(tag, where))
+      fields.push_back({where.key, std::move(*value)});
+  return fields;
+}
+
+const std::string* ValueOf(const FieldList& fields, std::string_view key) {
+  for (const TagField& f : fields)
+    if (f.key == key) return &f.value;
+  return nullptr;
+}
+
+// Replaces the field's frames with one frame of `value` (none when it is empty).
+void WriteField(Id3::Tag& tag, const FieldFrame& where, const std::string& value, bool v4) {
+  const String::Type encoding = v4 ? String::UTF8 : String::UTF16;
+  const String text(LocalToUtf8(value), String::UTF8);
+  if (where.key == field::kComment) {
+    const std::vector<Id3::CommentsFrame*> shown = CommentFrames(tag);
+    if (!shown.empty()) {
+      const String description = shown.front()->description();
+      for (Id3::Frame* frame : Id3::FrameList(tag.frameListMap()["COMM"])) {
+        const auto* comment = dynamic_cast<Id3::CommentsFrame*>(frame);
+        if (comment && comment->description() == description) tag.removeFrame(frame);
+      }
+    }
+    if (value.empty()) return;
+    auto comment = std::make_unique<Id3::CommentsFrame>(encoding);
+    comment->setLanguage("jpn");
+    comment->setText(text);
+    tag.addFrame(comment.release());
+    return;
+  }
+  tag.removeFrames(where.id);
+  // ID3v2.3 has the year in TYER; TagLib would write only the first four characters of a
+  // TDRC there and drop a shorter one.
+  const char* id = where.key == field::kYear && !v4 ? "TYER" : where.id;
+  tag.removeFrames(id);
+  if (value.empty()) return;
+  auto frame = std::make_unique<Id3::TextIdentificationFrame>(ByteVector(id), encoding);
+  frame->setText(text);
+  tag.addFrame(frame.release());
+}
+
+void PutBodySize(std::string& tag, std::int64_t body) {
+  for (int i = 0; i < 4; ++i) tag[9 - i] = static_cast<char>((body >> (7 * i)) & 0x7F);
+}
+
+}  // namespace
+
+std::optional<Id3v2Header> ReadId3v2Header(std::string_view head) {
+  if (head.size() < kId3v2HeaderSize || !head.starts_with("ID3")) return std::nullopt;
+  const Id3::Header header(ByteVector(head.data(), kId3v2HeaderSize));
+  const auto version = static_cast<int>(header.majorVersion());
+  if (version < 2 || version > 4 || header.tagSize() == 0) return std::nullopt;
+  return Id3v2Header{version, static_cast<std::int64_t>(header.completeTagSize())};
+}
+
+std::optional<Id3v2Contents> ParseId3v2Tag(std::string_view tag) {
+  const std::optional<Id3v2Header> header = ReadId3v2Header(tag);
+  if (!header || header->size > static_cast<std::int64_t>(tag.size())) return std::nullopt;
+  const ParsedTag parsed(tag.substr(0, static_cast<std::size_t>(header->size)));
+  return Id3v2Contents{header->version, FieldsOf(parsed.tag)};
+}
+
+std::optional<std::string> RenderId3v2Tag(std::string_view old, const FieldList& fields) {
+  std::optional<Id3v2Header> header;
+  if (!old.empty()) {
+    header = ReadId3v2Header(old);
+    if (!header || header->size != static_cast<std::int64_t>(old.size())) return std::nullopt;
+  }
+  ParsedTag parsed(old);
+  Id3::Tag& tag = parsed.tag;
+  const bool v4 = header && header->version == 4;
+  for (const FieldFrame& where : kFieldFrames) {
+    const std::string* value = ValueOf(fields, where.key);
+    if (!value || FieldShown(tag, where).value_or(std::string()) == *value) continue;
+    WriteField(tag, where, *value, v4);
+  }
+  // With no old size to fill, TagLib pads by a fixed amount, which tells the frames' length.
+  tag.header()->setTagSize(0);
+  const ByteVector rendered = tag.render(v4 ? Id3::v4 : Id3::v3);
+  if (rendered.size() < kId3v2HeaderSize + kTagLibPadding) return std::nullopt;
+  const std::size_t framesEnd = rendered.size() - kTagLibPadding;
+  std::string bytes(rendered.data(), framesEnd);
+  const std::size_t size = old.size() >= framesEnd ? old.size() : framesEnd + kTagLibPadding;
+  if (static_cast<std::int64_t>(size - kId3v2HeaderSize) > kLargestBody) return std::nullopt;
+  bytes.resize(size, '\0');
+  PutBodySize(bytes, static_cast<std::int64_t>(size - kId3v2HeaderSize));
+  return bytes;
+}
+
+}  // namespace marlinote
