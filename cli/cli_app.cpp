@@ -7,8 +7,8 @@ namespace marlinote::cli {
 namespace {
 
 constexpr std::string_view kIntro =
-    "marlinote-cli: reads and writes the tags of audio files (ID3v1.1 trailers, APE tags and\n"
-    "Ogg Vorbis comments) like the Marlinote window does.\n"
+    "marlinote-cli: reads and writes the tags of audio files (ID3v2 tags, ID3v1.1 trailers,\n"
+    "APE tags and Ogg Vorbis comments) like the Marlinote window does.\n"
     "\n"
     "Usage: marlinote-cli COMMAND [OPTIONS] FILE...|FOLDER\n"
     "       marlinote-cli help [COMMAND]     (or COMMAND --help)\n"

@@ -35,17 +35,20 @@ std::string_view ConvertCommand::summary() const {
 }
 
 std::string_view ConvertCommand::help() const {
-  return "Usage: marlinote-cli convert --to ape|id3v1 [--ape-encoding E] [--check] [--yes] FILE...\n"
+  return "Usage: marlinote-cli convert --to ape|id3v1|id3v2 [--ape-encoding E] [--check] [--yes]\n"
+         "                              FILE...\n"
          "\n"
          "Gives each file a tag of the new kind carrying the fields of its old tag, written in\n"
          "place of the old one: whenever the program is stopped, the file ends with one or\n"
-         "the other. A file that already has the kind is left alone. Fields the new kind\n"
-         "cannot hold are cut (see set --help). When the new tag cannot be written, the file\n"
-         "keeps its old one.\n"
+         "the other. An ID3v2 tag is written as 2.3 at the file's start, and an ID3v1 trailer\n"
+         "stays beside it as it is; a file leaving ID3v2 loses its ID3v2 tag. A file that\n"
+         "already has the kind is left alone. Fields the new kind cannot hold are cut (see\n"
+         "set --help). When the new tag cannot be written, the file keeps its old one.\n"
          "\n"
          "  --check   first judge whether the file's data suits the new kind: an Ogg Vorbis\n"
-         "            file cannot carry APE or ID3v1 and is refused; data that does not usually\n"
-         "            carry the kind (for example an APE tag on a .mp3 file) is refused too\n"
+         "            file cannot carry APE, ID3v1 or ID3v2 and is refused; data that does not\n"
+         "            usually carry the kind (for example an APE tag on a .mp3 file) is\n"
+         "            refused too\n"
          "  --yes     with --check, change such unusual files anyway\n"
          "  --ape-encoding sjis|utf8   with --to ape: write the APE tag as Shift-JIS (version\n"
          "            1000, no header) or UTF-8 (APEv2: version 2000, a header); the default\n"
@@ -60,9 +63,9 @@ OptionNames ConvertCommand::options() const {
 }
 
 int ConvertCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
-  if (!args.Has("--to")) return UsageError(err, "--to ape or --to id3v1 is needed");
+  if (!args.Has("--to")) return UsageError(err, "--to ape, id3v1 or id3v2 is needed");
   const std::optional<int> type = ParseTagKind(args.values.at("--to"));
-  if (!type) return UsageError(err, "--to must be ape or id3v1");
+  if (!type) return UsageError(err, "--to must be ape, id3v1 or id3v2");
   std::string error;
   const std::optional<ApeEncoding> apeEncoding = NewApeEncoding(args, type, error);
   if (!apeEncoding) return UsageError(err, error);

@@ -51,6 +51,7 @@ std::optional<ParsedArgs> ParseArgs(const std::vector<std::string>& args,
 std::optional<int> ParseTagKind(const std::string& text) {
   if (text == "ape") return kTagApe;
   if (text == "id3v1") return kTagId3v1;
+  if (text == "id3v2") return kTagId3v2;
   return std::nullopt;
 }
 

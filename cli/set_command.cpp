@@ -53,17 +53,21 @@ std::string_view SetCommand::summary() const {
 }
 
 std::string_view SetCommand::help() const {
-  return "Usage: marlinote-cli set [FIELD OPTIONS] [--kind ape|id3v1 [--ape-encoding E]] FILE...\n"
+  return "Usage: marlinote-cli set [FIELD OPTIONS] [--kind ape|id3v1|id3v2 [--ape-encoding E]]\n"
+         "                          FILE...\n"
          "\n"
          "Writes only the given fields into every file; the file's other fields stay as they\n"
          "are, byte for byte. A field given the value it already has is no change; a file\n"
          "with no change is not written. The tag is written again in its place, keeping its\n"
-         "form (an APE tag its version, header and text encoding).\n"
+         "form (an APE tag its version, header and text encoding; an ID3v2 tag its version\n"
+         "and every frame other than those of the changed fields). A file with an ID3v2 tag\n"
+         "and an APE tag or ID3v1 trailer gets the changed fields in each of its tags.\n"
          "\n"
          "  --title T   --artist A   --album A   --comment C   --year Y   --genre G   --track N\n"
-         "  --kind ape|id3v1   give a file that has no known tag this kind first (its fields\n"
-         "                     then come from the options alone); without it such a file is\n"
-         "                     reported and left alone. Files that have a tag keep their kind.\n"
+         "  --kind ape|id3v1|id3v2   give a file that has no known tag this kind first (its\n"
+         "                     fields then come from the options alone; ID3v2 as a 2.3 tag);\n"
+         "                     without it such a file is reported and left alone. Files that\n"
+         "                     have a tag keep their kind.\n"
          "  --ape-encoding sjis|utf8   with --kind ape: write such a new APE tag as Shift-JIS\n"
          "                     (version 1000, no header) or UTF-8 (APEv2: version 2000, a\n"
          "                     header); the default is the window's setting, else sjis.\n"
@@ -85,7 +89,7 @@ OptionNames SetCommand::options() const {
 int SetCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream& err) {
   std::optional<int> kind;
   if (args.Has("--kind") && !(kind = ParseTagKind(args.values.at("--kind"))))
-    return UsageError(err, "--kind must be ape or id3v1");
+    return UsageError(err, "--kind must be ape, id3v1 or id3v2");
   std::string error;
   const std::optional<ApeEncoding> apeEncoding = NewApeEncoding(args, kind, error);
   if (!apeEncoding) return UsageError(err, error);
@@ -111,7 +115,7 @@ int SetCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream&
   return ForEachFile(args.files, err, [&](const std::string& path) -> FileOutcome {
     std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
     if (tag->GetTagType() == kTagNone) {
-      if (!kind) return "has no known tag; give --kind ape or --kind id3v1 to give it one";
+      if (!kind) return "has no known tag; give --kind ape, id3v1 or id3v2 to give it one";
       if (ChangeTagType(tag, *kind, *apeEncoding) != TypeChangeResult::kChanged)
         return "could not be given " + TagTypeName(*kind) + " (is the file writable?)";
     }

@@ -22,9 +22,11 @@ void PrintText(const TAbstractTag& tag, const std::string& path, std::ostream& o
 void PrintJson(const TAbstractTag& tag, const std::string& path, std::ostream& out) {
   const int type = tag.GetTagType();
   const std::string_view encoding = tag.TextEncoding();
+  const std::string_view version = tag.FormatVersion();
   out << '{' << JsonPathMembers(path) << ",\"type\":" << type
       << ",\"typeName\":" << JsonString(TagTypeName(type))
       << ",\"encoding\":" << (encoding.empty() ? "null" : JsonString(encoding))
+      << ",\"version\":" << (version.empty() ? "null" : JsonString(version))
       << ",\"fields\":[";
   const char* separator = "";
   for (const TagField& f : tag.GetFieldList()) {
@@ -44,7 +46,7 @@ std::string_view ShowCommand::summary() const {
 std::string_view ShowCommand::help() const {
   return "Usage: marlinote-cli show [--json] FILE...\n"
          "\n"
-         "For each file: the kind of tag that reads it (APE first, then Ogg Vorbis, then\n"
+         "For each file: the kind of tag that reads it (ID3v2 first, then APE, Ogg Vorbis,\n"
          "ID3v1; \"Abstract_Tag\" when none does), as its type id and name, and every field in\n"
          "the order the tag holds them.\n"
          "\n"
@@ -56,9 +58,11 @@ std::string_view ShowCommand::help() const {
          "\n"
          "  --json   one JSON array holding one object per file:\n"
          "           {\"path\": ..., \"type\": ID, \"typeName\": ..., \"encoding\": ...,\n"
-         "            \"fields\": [[key, value], ...]}\n"
+         "            \"version\": ..., \"fields\": [[key, value], ...]}\n"
          "           where encoding is how the tag stores its texts: \"cp932\" or \"utf-8\" for\n"
-         "           APE and Ogg Vorbis, null for other kinds. A path that is not valid UTF-8\n"
+         "           APE and Ogg Vorbis; for ID3v2 how it writes changed texts, \"utf-16\" (2.3)\n"
+         "           or \"utf-8\" (2.4); null for ID3v1. version is the ID3v2 tag's (\"2.2\",\n"
+         "           \"2.3\", \"2.4\"), null for other kinds. A path that is not valid UTF-8\n"
          "           shows its other bytes as U+FFFD and is followed by \"pathBytes\": its\n"
          "           bytes in lower-case hex.\n"
          "\n"

@@ -18,6 +18,7 @@
 #include "tags/id3v1_tag.h"
 #include "tags/id3v1_trailer.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/id3v2_maker.h"
 #include "tests/support/ogg_maker.h"
 
 namespace {
@@ -99,6 +100,27 @@ void Id3v1Seeds(const fs::path& root) {
   seeds.Add("v10.mp3", v10);
 }
 
+// ID3v2 tags as other programs write them: each version, each text encoding, a code page 932
+// text marked ISO-8859-1, a picture, a 2.3 year, an ID3v1 trailer behind the audio.
+void Id3v2Seeds(const fs::path& root) {
+  using m::test::MakeId3v2Tag;
+  using m::test::TextContent;
+  Seeds seeds(root, "id3v2_read");
+  const std::string audio = AudioBytes(64);
+  seeds.Add("v23.mp3", MakeId3v2Tag(3, {{"TIT2", TextContent(1, "\xE6\xA1\x9C")},
+                                        {"TPE1", TextContent(0, kSakura)},
+                                        {"TYER", TextContent(0, "1999")},
+                                        {"COMM", std::string("\0eng\0memo", 9)},
+                                        {"TCON", TextContent(0, "(145)")}}, 40) +
+                            audio + m::RenderId3v1Trailer(kSeven));
+  seeds.Add("v24.mp3", MakeId3v2Tag(4, {{"TIT2", TextContent(3, std::string("a\0b", 3))},
+                                        {"TDRC", TextContent(3, "2024-05-01")},
+                                        {"APIC", std::string("\0image/png\0\x03\0", 13) + audio},
+                                        {"TXXX", std::string("\0REPLAYGAIN_TRACK_GAIN\0-6 dB", 29)}}, 0) +
+                            audio);
+  seeds.Add("v22.mp3", MakeId3v2Tag(2, {{"TT2", TextContent(0, "Old")}, {"TYE", TextContent(0, "99")}}, 8) + audio);
+}
+
 void OggSeeds(const fs::path& root) {
   Seeds seeds(root, "comment_editor");
   using m::test::MakeOggVorbis;
@@ -130,6 +152,8 @@ void ProbeSeeds(const fs::path& root) {
                                        .samples = 1000}));
   seeds.Add("ogg-with-ape", MakeOggVorbis({.samples = 1000}) + *m::RenderApeTag(kSeven));
   seeds.Add("none", audio);
+  seeds.Add("id3v2-and-ape", m::test::MakeId3v2Tag(3, {{"TIT2", m::test::TextContent(1, "t")}}, 20) +
+                                 audio + *m::RenderApeTag(kSeven));
 }
 
 void TextSeeds(const fs::path& root) {
@@ -189,6 +213,7 @@ int main(int argc, char** argv) {
   const fs::path root = argv[1];
   ApeSeeds(root);
   Id3v1Seeds(root);
+  Id3v2Seeds(root);
   ProbeSeeds(root);
   OggSeeds(root);
   TextSeeds(root);

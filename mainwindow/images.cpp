@@ -12,6 +12,7 @@ namespace {
 using Glyph = std::array<const char*, 7>;
 constexpr Glyph kGlyphA = {" ### ", "#   #", "#   #", "#####", "#   #", "#   #", "#   #"};
 constexpr Glyph kGlyph1 = {"  #  ", " ##  ", "  #  ", "  #  ", "  #  ", "  #  ", " ### "};
+constexpr Glyph kGlyph2 = {" ### ", "#   #", "    #", "   # ", "  #  ", " #   ", "#####"};
 constexpr Glyph kGlyphO = {" ### ", "#   #", "#   #", "#   #", "#   #", "#   #", " ### "};
 
 QPixmap DrawMark(const Glyph& glyph, QColor color) {
@@ -88,6 +89,7 @@ QPixmap TagMark(int tagType) {
     case 0: return DrawMark(kGlyphA, QColor(0, 255, 255));
     case 1: return DrawMark(kGlyph1, QColor(255, 255, 0));
     case 2: return DrawMark(kGlyphO, QColor(0, 255, 0));
+    case 3: return DrawMark(kGlyph2, QColor(255, 160, 0));
     default: return {};
   }
 }

@@ -112,6 +112,8 @@ void TMainWindow::BuildPopupMenus() {
       ->setIcon(TagMark(kTagApe));
   AddAction(change, "TagTypeID3v1", "ID3v1.1", 0, &TMainWindow::ChageTagClick)
       ->setIcon(TagMark(kTagId3v1));
+  AddAction(change, "TagTypeID3v2", "ID3v2", 3, &TMainWindow::ChageTagClick)
+      ->setIcon(TagMark(kTagId3v2));
   // Offered but connected to nothing: an Ogg file keeps its comments in any case.
   AddAction(change, "ChangeTagTypeOgg", "OggVorbis", 2, nullptr)->setIcon(TagMark(kTagOgg));
 

@@ -9,7 +9,7 @@ namespace marlinote {
 
 TagListModel::TagListModel(const TTagList& files, const ColumnArray& columns, QObject* parent)
     : QAbstractTableModel(parent), files_(files), columns_(columns) {
-  for (int type = 0; type < 3; ++type) marks_[static_cast<std::size_t>(type)] = TagMark(type);
+  for (int type = 0; type < 4; ++type) marks_[static_cast<std::size_t>(type)] = TagMark(type);
   entries_.push_back(kColumnTitle);
 }
 

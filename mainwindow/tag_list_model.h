@@ -41,7 +41,7 @@ class TagListModel : public QAbstractTableModel {
   const TTagList& files_;
   const ColumnArray& columns_;
   std::vector<int> entries_;
-  std::array<QPixmap, 3> marks_;
+  std::array<QPixmap, 4> marks_;
 };
 
 }  // namespace marlinote

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/owned_links.h"
+
 namespace marlinote {
 
 namespace {
@@ -70,6 +72,20 @@ std::string FileBeside::NameFor(const std::string& name) {
   char text[32];
   std::snprintf(text, sizeof text, ".mlnt-%016llx.tmp", static_cast<unsigned long long>(hash));
   return text;
+}
+
+bool FileBeside::ClearLeftover(const Place& place) {
+  const std::string name = NameFor(place.name);
+  struct stat st {};
+  if (fstatat(place.folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
+  return RemoveLeftover(place.folder.get(), name);
+}
+
+bool FileBeside::ClearLeftover(const std::string& path) {
+  const FollowedPath target = FollowOwnedLinks(path);
+  if (target.result != FollowedPath::Result::kFollowed) return false;
+  const std::optional<Place> place = PlaceOf(target.path);
+  return place && ClearLeftover(*place);
 }
 
 FileBeside::FileBeside(const Place& place) : place_(place), name_(NameFor(place.name)) {}

@@ -53,6 +53,13 @@ class FileBeside {
 
   // The name a file of this name is rewritten under.
   static std::string NameFor(const std::string& name);
+  // For a save that writes the file in place: removes what a killed save left beside it.
+  // True when nothing is left; false with errno EBUSY while another save of the file runs
+  // (its new file would take the place of what is written in place), EEXIST when the name
+  // is taken by something else.
+  static bool ClearLeftover(const Place& place);
+  // The same for the file a path leads to (the user's and root's links followed).
+  static bool ClearLeftover(const std::string& path);
 
  private:
   // Whether the name still names the file this object made.

@@ -1,5 +1,6 @@
 #include "abstract_tag.h"
 
+#include "platform/file_beside.h"
 #include "tags/tag_types.h"
 #include "tags/tail_file.h"
 
@@ -82,6 +83,9 @@ TagWriteResult TAbstractTag::ReplaceTag(const TAbstractTag& replaced) {
   }
   const std::optional<std::string> bytes = RenderTag(file, *start, own);
   if (!bytes) return TagWriteResult::kFailed;
+  // A rewrite of the file by another save would undo the change (an ID3v2 tag's); one that
+  // was killed left its new file beside this one, which goes now.
+  if (!FileBeside::ClearLeftover(path_)) return TagWriteResult::kNotReached;
   switch (file.Replace(*start, *bytes)) {
     case TailWrite::kReplaced:
       TagWritten();

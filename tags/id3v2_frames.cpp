@@ -275,6 +275,18 @@ std::optional<std::string> RenderId3v2Tag(std::string_view old, const FieldList&
     if (!value || FieldShown(tag, where).value_or(std::string()) == *value) continue;
     WriteField(tag, where, *value, v4);
   }
+  // TagLib reads a 2.3 TYER as TDRC and would write back only its first four characters, or
+  // nothing when it has fewer: it goes back as it came.
+  if (!v4) {
+    for (Id3::Frame* frame : Id3::FrameList(tag.frameListMap()["TDRC"])) {
+      const auto* date = dynamic_cast<const Id3::TextIdentificationFrame*>(frame);
+      if (!date) continue;
+      auto year = std::make_unique<Id3::TextIdentificationFrame>(ByteVector("TYER"), date->textEncoding());
+      year->setText(date->fieldList());
+      tag.removeFrame(frame);
+      tag.addFrame(year.release());
+    }
+  }
   // With no old size to fill, TagLib pads by a fixed amount, which tells the frames' length.
   tag.header()->setTagSize(0);
   const ByteVector rendered = tag.render(v4 ? Id3::v4 : Id3::v3);

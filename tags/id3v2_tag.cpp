@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/file_beside.h"
 #include "platform/replace_file.h"
 #include "tags/ape_tag.h"
 #include "tags/file_sample.h"
@@ -146,6 +147,9 @@ TagWriteResult TID3v2Tag::Put(TailFile& file, const std::string& base,
   const std::optional<std::string> bytes = RenderId3v2Tag(base, fields_);
   if (!bytes) return TagWriteResult::kFailed;
   if (current && current->size() == bytes->size() && keepTo == file.Size()) {
+    // A rewrite of the file by another save would undo the write; one that was killed left
+    // its new file beside this one, which goes now.
+    if (!FileBeside::ClearLeftover(path_)) return TagWriteResult::kNotReached;
     switch (file.WriteOver(0, *bytes)) {
       case TailWrite::kReplaced:
         break;

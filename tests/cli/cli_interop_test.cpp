@@ -1,7 +1,9 @@
 // marlinote-cli on files that other programs wrote, and those programs on what it writes:
 // vorbiscomment and oggenc (vorbis-tools) for Ogg Vorbis, lame for MPEG files, the Python
-// library mutagen and TagLib for ID3v1, APE and Vorbis comments.
+// library mutagen and TagLib for ID3v1, ID3v2, APE and Vorbis comments.
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 #include "tests/cli/cli_runner.h"
 #include "tests/support/file_bytes.h"
@@ -276,6 +278,98 @@ tag = APEv2(sys.argv[1])
 print(tag['Title'], tag['Genre'], tag['Track'])
 )", mp3).out, "桜の季節 JPop 0\n");
   EXPECT_NE(test::TagLibApeItems(mp3).find("TITLE=桜の季節\n"), std::string::npos);
+}
+
+
+// ID3v2 tags of lame (2.3, with an ID3v1 trailer and a picture) and of mutagen's mid3v2
+// (2.4): listed and shown as players show them; after set, mutagen reads the new values and
+// every other frame as before, the picture's bytes and the audio unchanged.
+TEST_F(CliMutagen, Id3v2TagsOfLameAndMid3v2AreListedShownAndSetAsOtherReadersSeeThem) {
+  const std::string wave = WriteWave(dir);
+  const std::string png = dir.file("cover.png");
+  WriteBytes(png, std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) + AudioBytes(700, 3));
+  const std::string lame = dir.file("lame.mp3");
+  const std::string mid = dir.file("mid.mp3");
+  ASSERT_EQ(RunShell("lame --quiet --tt 桜の季節 --ta 山田花子 --tl Album --ty 2001 --tn 3/12 "
+                     "--tg Anime --tc memo --ti '" + png + "' '" + wave + "' '" + lame + "' 2>&1")
+                .status,
+            0);
+  ASSERT_EQ(RunShell("lame --quiet '" + wave + "' '" + mid + "' && mid3v2 -t 'It’s 日本語' -a 歌手 "
+                     "-g 145 -T 5/9 --TXXX 'REPLAYGAIN_TRACK_GAIN:-6.5 dB' '" + mid + "' 2>&1")
+                .status,
+            0);
+  // Every frame as mutagen prints it, a picture as its bytes, and the bytes behind the tag.
+  const std::string dump = R"(
+import sys, hashlib
+from mutagen.id3 import ID3
+t = ID3(sys.argv[1], load_v1=False)
+print('version 2.%d' % t.version[1])
+for k in sorted(t.keys()):
+    f = t[k]
+    print(k, f.data.hex() if f.FrameID == 'APIC' else f._pprint())
+with open(sys.argv[1], 'rb') as f:
+    data = f.read()
+print('audio', hashlib.sha1(data[t.size:len(data) - 128]).hexdigest())
+)";
+  // A row begins with the Title and ends with the tag kind.
+  const auto listed = RunCliWith({"list", dir.path()});
+  for (const std::string title : {"\n桜の季節\t", "\nIt’s 日本語\t"}) {
+    const auto row = listed.out.find(title);
+    ASSERT_NE(row, std::string::npos) << listed.out;
+    EXPECT_EQ(listed.out.compare(listed.out.find('\n', row + 1) - 10, 10, "\tID3v2_Tag"), 0) << listed.out;
+  }
+
+  const struct {
+    const char* path;
+    const char* json;
+    const char* changed;
+  } files[] = {
+      {lame.c_str(), R"("typeName":"ID3v2_Tag","encoding":"utf-16","version":"2.3","fields":[["Title","桜の季節"],["Artist","山田花子"],["Album","Album"],["Year","2001"],["Comment","memo"],["Track","3/12"],["Genre","Anime"]])", "TIT2"},
+      {mid.c_str(), R"("typeName":"ID3v2_Tag","encoding":"utf-8","version":"2.4","fields":[["Title","It’s 日本語"],["Artist","歌手"],["Track","5/9"],["Genre","Anime"]])", "TIT2"},
+  };
+  for (const auto& f : files) {
+    const auto shown = RunCliWith({"show", "--json", f.path});
+    EXPECT_NE(shown.out.find(f.json), std::string::npos) << shown.out;
+    const Shell before = RunPython(dir, dump, f.path);
+    ASSERT_EQ(RunCliWith({"set", "--title", "新しい題名", "--genre", "J-Pop", f.path}).status, 0);
+    const Shell after = RunPython(dir, dump, f.path);
+    ASSERT_EQ(after.status, 0) << after.out;
+    std::istringstream was(before.out), now(after.out);
+    for (std::string a, b; std::getline(was, a) && std::getline(now, b);) {
+      if (a.starts_with("TIT2 ")) EXPECT_EQ(b, "TIT2 新しい題名");
+      else if (a.starts_with("TCON ")) EXPECT_EQ(b, "TCON J-Pop");
+      else EXPECT_EQ(b, a) << f.path;
+    }
+    EXPECT_NE(test::TagLibId3v2Frames(f.path).find("TIT2=新しい題名\n"), std::string::npos) << f.path;
+  }
+  // lame's ID3v1 trailer got the change too.
+  EXPECT_EQ(ReadBytes(lame).substr(ReadBytes(lame).size() - 125, 10), "\x90\x56\x82\xB5\x82\xA2\x91\xE8\x96\xBC");
+}
+
+// A type change into ID3v2 writes a 2.3 tag of UTF-16 texts in front of the audio and keeps
+// the ID3v1 trailer as it was; a change out of ID3v2 removes the ID3v2 tag.
+TEST_F(CliMutagen, ConvertingToAndFromId3v2KeepsTheAudioAndTheTrailer) {
+  const std::string mp3 = dir.file("a.mp3");
+  const std::string audio = AudioBytes(1500);
+  WriteBytes(mp3, audio);
+  ASSERT_EQ(RunCliWith({"set", "--kind", "id3v1", "--title", "桜", "--artist", "Band", mp3}).status, 0);
+  const std::string trailer = ReadBytes(mp3).substr(audio.size());
+
+  ASSERT_EQ(RunCliWith({"convert", "--to", "id3v2", mp3}).status, 0);
+  const Shell read = RunPython(dir, R"(
+import sys
+from mutagen.id3 import ID3
+t = ID3(sys.argv[1], load_v1=False)
+print(t.version, int(t['TIT2'].encoding), t['TIT2'].text, t['TPE1'].text)
+)", mp3);
+  EXPECT_EQ(read.out, "(2, 3, 0) 1 ['桜'] ['Band']\n");
+  std::string bytes = ReadBytes(mp3);
+  EXPECT_EQ(bytes.substr(bytes.size() - audio.size() - trailer.size()), audio + trailer);
+
+  ASSERT_EQ(RunCliWith({"convert", "--to", "ape", mp3}).status, 0);
+  bytes = ReadBytes(mp3);
+  EXPECT_EQ(bytes.substr(0, audio.size() + trailer.size()), audio + trailer);
+  EXPECT_NE(RunCliWith({"show", mp3}).out.find("Type: 0 Ape_Tag\nTitle=桜\nArtist=Band\n"), std::string::npos);
 }
 
 }  // namespace

@@ -22,10 +22,14 @@
 #include "platform/file_beside.h"
 #include "platform/stop_signals.h"
 #include "tags/ape_format.h"
+#include "tags/ape_tag.h"
+#include "tags/id3v1_tag.h"
 #include "tags/id3v1_trailer.h"
+#include "tags/id3v2_tag.h"
 #include "tags/tag_probe.h"
 #include "tests/support/child_process.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/id3v2_maker.h"
 #include "tests/support/ogg_maker.h"
 #include "tests/support/temp_dir.h"
 
@@ -58,6 +62,17 @@ struct Tagging {
 Tagging TaggingOf(const std::string& path) {
   std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
   return {tag->GetTagType(), tag->GetFieldList()};
+}
+
+// Each tag of a file on its own (a file can carry an ID3v2 tag at its start and an APE tag
+// or ID3v1 trailer at its end): the fields each kind reads, nothing for a kind it lacks.
+std::vector<std::optional<FieldList>> EachTagOf(const std::string& path) {
+  std::unique_ptr<TAbstractTag> kinds[] = {std::make_unique<TID3v2Tag>(), std::make_unique<TAPETag>(),
+                                           std::make_unique<TID3v1Tag>()};
+  std::vector<std::optional<FieldList>> tags;
+  for (auto& kind : kinds)
+    tags.push_back(kind->ReadTag(path) == 0 ? std::optional(kind->GetFieldList()) : std::nullopt);
+  return tags;
 }
 
 std::vector<std::string> Cli(std::vector<std::string> args, const std::string& path) {
@@ -103,6 +118,8 @@ struct SaveCase {
   std::vector<std::string> command;
   // An Ogg file: under its name always exactly the old file or the new one.
   bool wholeFile = false;
+  // Bytes that must stay whole somewhere in the file (the audio behind an ID3v2 tag).
+  std::string kept = {};
 };
 
 std::vector<SaveCase> SaveCases() {
@@ -110,6 +127,11 @@ std::vector<SaveCase> SaveCases() {
   const FieldList ape = {{"Title", "a title of some length"}, {"Artist", "Band"}};
   const FieldList id3 = {{"Title", "old"}, {"Artist", "Band"}, {"Genre", "Jazz"}};
   const std::string ogg = test::MakeOggVorbis({.comments = {"TITLE=old", "ARTIST=Band"}, .samples = 20000});
+  const std::vector<test::RawFrame> frames = {{"TIT2", test::TextContent(1, "old")},
+                                              {"TPE1", test::TextContent(0, "Band")},
+                                              {"APIC", std::string("\0image/png\0\x03\0", 13) + audio.substr(0, 900)}};
+  const std::string padded = test::MakeId3v2Tag(3, frames, 300);
+  const std::string tight = test::MakeId3v2Tag(4, frames, 0);
   return {
       {"APE, a longer tag", "a.ape", audio + *RenderApeTag(ape), audio.size(),
        {"set", "--title", "a much longer title than the one before it", "--comment", "new"}},
@@ -121,6 +143,16 @@ std::vector<SaveCase> SaveCases() {
       {"APE to ID3v1", "e.mp3", audio + *RenderApeTag(ape), audio.size(), {"convert", "--to", "id3v1"}},
       {"ID3v1 to APE", "f.mp3", audio + RenderId3v1Trailer(id3), audio.size(), {"convert", "--to", "ape"}},
       {"Ogg Vorbis", "g.ogg", ogg, 0, {"set", "--title", "new"}, true},
+      {"ID3v2, its padding takes the change", "h.mp3", padded + audio, 0,
+       {"set", "--title", "new"}, false, audio},
+      {"ID3v2 outgrowing its padding, an ID3v1 trailer beside it", "i.mp3",
+       tight + audio + RenderId3v1Trailer(id3), 0, {"set", "--title", "a longer title"}, false, audio},
+      {"ID3v2 and an APE tag", "j.mp3", padded + audio + *RenderApeTag(ape), 0,
+       {"set", "--artist", "another band"}, false, audio},
+      {"ID3v2 to APE", "k.mp3", tight + audio + RenderId3v1Trailer(id3), 0,
+       {"convert", "--to", "ape"}, false, audio},
+      {"ID3v1 to ID3v2", "l.mp3", audio + RenderId3v1Trailer(id3), 0,
+       {"convert", "--to", "id3v2"}, false, audio},
   };
 }
 
@@ -137,8 +169,10 @@ TEST_F(KilledSave, AKillAtAnyCallLeavesTheOldTagOrTheNewOneAndTheNextSaveWorks) 
     const std::string path = dir.file(c.file);
     WriteBytes(path, c.bytes);
     const Tagging before = TaggingOf(path);
+    const auto eachBefore = EachTagOf(path);
     ASSERT_EQ(RunProgram(Cli(c.command, path)).code, 0) << c.name;
     const Tagging after = TaggingOf(path);
+    const auto eachAfter = EachTagOf(path);
     const std::string afterBytes = ReadBytes(path);
     ASSERT_NE(before, after) << c.name;
 
@@ -160,6 +194,10 @@ TEST_F(KilledSave, AKillAtAnyCallLeavesTheOldTagOrTheNewOneAndTheNextSaveWorks) 
       EXPECT_TRUE(bytes.compare(0, c.audio, c.bytes, 0, c.audio) == 0) << where;
       const Tagging now = TaggingOf(path);
       EXPECT_TRUE(now == before || now == after) << where;
+      const auto each = EachTagOf(path);
+      for (std::size_t k = 0; k < each.size(); ++k)
+        EXPECT_TRUE(each[k] == eachBefore[k] || each[k] == eachAfter[k]) << where << ", tag " << k;
+      EXPECT_NE(bytes.find(c.kept), std::string::npos) << where;
       if (c.wholeFile) {
         EXPECT_TRUE(bytes == c.bytes || bytes == afterBytes) << where;
       }
