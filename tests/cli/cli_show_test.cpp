@@ -76,10 +76,10 @@ TEST_F(CliShow, JsonHoldsOneObjectPerFile) {
   EXPECT_EQ(run.out,
             "[\n"
             "{\"path\":\"" + ape + "\",\"type\":0,\"typeName\":\"Ape_Tag\",\"encoding\":\"cp932\","
-            "\"fields\":[[\"Title\",\"x\"],[\"Comment\",\"line 1\\r\\nline \\\"2\\\"\"],"
+            "\"version\":null,\"fields\":[[\"Title\",\"x\"],[\"Comment\",\"line 1\\r\\nline \\\"2\\\"\"],"
             "[\"KEY\",\"\xEF\xBF\xBD\"]]},\n"
             "{\"path\":\"" + bare + "\",\"type\":-1,\"typeName\":\"Abstract_Tag\",\"encoding\":null,"
-            "\"fields\":[]}\n"
+            "\"version\":null,\"fields\":[]}\n"
             "]\n");
 }
 

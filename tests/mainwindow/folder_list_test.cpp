@@ -184,11 +184,11 @@ TEST_F(WindowTest, EachRowShowsItsTagMarkAndGridLinesAreOn) {
   }
   EXPECT_FALSE(model.data(model.index(3, 0), Qt::DecorationRole).isValid());
   EXPECT_EQ(ColumnTexts(0), (QStringList{"a", "b", "c", ""}));
-  // The three marks differ from each other and are 10 by 10 on black.
-  EXPECT_NE(TagMark(0).toImage(), TagMark(1).toImage());
-  EXPECT_NE(TagMark(1).toImage(), TagMark(2).toImage());
-  EXPECT_EQ(TagMark(2).size(), QSize(10, 10));
-  EXPECT_EQ(TagMark(2).toImage().pixelColor(0, 0), QColor(Qt::black));
+  // The four marks differ from each other and are 10 by 10 on black.
+  for (int a = 0; a < 4; ++a)
+    for (int b = a + 1; b < 4; ++b) EXPECT_NE(TagMark(a).toImage(), TagMark(b).toImage()) << a << b;
+  EXPECT_EQ(TagMark(3).size(), QSize(10, 10));
+  EXPECT_EQ(TagMark(3).toImage().pixelColor(0, 0), QColor(Qt::black));
 }
 
 TEST_F(WindowTest, DoubleClickOpensTheFirstSelectedFileWhenSoSetAndOtherwiseEditsTheTags) {

@@ -79,7 +79,7 @@ class TagCommandTest : public WindowTest {
   // The mark the list shows for a row, as a tag type (-1 for none).
   int MarkOf(int row) const {
     const QVariant mark = window->Model().data(window->Model().index(row, 0), Qt::DecorationRole);
-    for (int type = 0; type < 3; ++type)
+    for (int type = 0; type < 4; ++type)
       if (mark.isValid() && mark.value<QPixmap>().toImage() == TagMark(type).toImage()) return type;
     return -1;
   }
@@ -266,6 +266,22 @@ TEST_F(TagCommandTest, WithTheDataCheckAnOggFileIsRefusedAndAnMp3FileAsksFirst) 
   Trigger("TagTypeID3v1");
   EXPECT_EQ(ui.boxes.shown.size(), 3u);
   EXPECT_EQ(ReadBytes(Media("b.mp3")), mp3);
+
+  // ID3v2 is usual too: a 2.3 tag in front of the file, the trailer kept, the mark "2";
+  // back to ID3v1 the ID3v2 tag goes. An Ogg file is refused as for the other kinds.
+  Trigger("TagTypeID3v2");
+  EXPECT_EQ(ui.boxes.shown.size(), 3u);
+  EXPECT_EQ(MarkOf(1), kTagId3v2);
+  const std::string v2 = ReadBytes(Media("b.mp3"));
+  EXPECT_EQ(v2.substr(0, 4), std::string("ID3\x03", 4));
+  EXPECT_EQ(v2.substr(v2.size() - mp3.size()), mp3);
+  EXPECT_EQ(CreateTagForFile(Media("b.mp3"))->GetField("Title"), "m");
+  Trigger("TagTypeID3v1");
+  EXPECT_EQ(ReadBytes(Media("b.mp3")), mp3);
+  SelectRows({0});
+  Trigger("TagTypeID3v2");
+  EXPECT_EQ(ui.boxes.texts().back(), "a.ogg のデータ形式は、この種類のタグに変更できません。");
+  EXPECT_EQ(ReadBytes(Media("a.ogg")), ogg);
 }
 
 TEST_F(TagCommandTest, AFileThatCannotBeReachedGetsOneMessageAndTheOthersAreChanged) {
