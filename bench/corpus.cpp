@@ -12,6 +12,8 @@
 
 #include "bench/corpus_formats.h"
 #include "bench/odd_files.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/id3v2_maker.h"
 
 extern char** environ;
 
@@ -165,7 +167,19 @@ CorpusStats MakeCorpus(const std::string& folder, const std::string& mpeg,
                       ToCp932(v.comment), static_cast<int>(1 + i % 20), v.genreByte};
         bytes = mpeg + Id3v1Trailer(f);
         path = stem + ".mp3";
-        ++stats.id3v1;
+        if (options.id3v2 == Id3v2Front::kNone) {
+          ++stats.id3v1;
+          break;
+        }
+        std::vector<test::RawFrame> frames = {
+            {"TIT2", test::TextContent(1, v.title)},     {"TPE1", test::TextContent(1, v.artist)},
+            {"TALB", test::TextContent(1, v.album)},     {"TYER", test::TextContent(0, v.year)},
+            {"TRCK", test::TextContent(0, v.track)},     {"TCON", test::TextContent(0, v.genre)},
+            {"COMM", std::string("\1eng\xFF\xFE\0\0", 8) + test::TextContent(1, v.comment).substr(1)}};
+        if (options.id3v2 == Id3v2Front::kPicture)
+          frames.push_back({"APIC", std::string("\0image/jpeg\0\x03\0", 14) + test::AudioBytes(40000, static_cast<unsigned>(i))});
+        bytes = test::MakeId3v2Tag(3, frames, 1024) + bytes;
+        ++stats.id3v2;
         break;
       }
       case 1: {
