@@ -666,5 +666,30 @@ TEST_F(TagCommandTest, OneFileWithoutATagAnsweredNoIsAskedAgainByNameAndNotWritt
   EXPECT_EQ(ColumnTexts(0), QStringList{""});
 }
 
+// A stop signal in the middle of a save over several files: the file in hand is finished,
+// no other one is begun, and the window then closes without asking.
+TEST_F(TagCommandTest, AStopSignalInTheMiddleOfASaveEndsItAfterTheFileInHand) {
+  test::WriteApeFile(Media("a.ape"), {{"Title", "old"}});
+  test::WriteApeDataFile(Media("b.ape"));
+  test::WriteApeFile(Media("c.ape"), {{"Title", "old"}});
+  const std::string c = ReadBytes(Media("c.ape"));
+  ListAndSelect({0, 1, 2});
+  // The signal comes while b.ape, which has no tag, is asked about.
+  ui.onShow = [this](const std::string&) { window->CloseOnStopSignal(); };
+  ui.boxes.answers = {kResultNo};
+  ui.Next<TTagEditForm>([](TTagEditForm& form) {
+    form.SetTicked(Field::Title, true);
+    form.SetText(Field::Title, "new");
+    return Press(form.Edit_OkBtn);
+  });
+  ClickTool("TagEditToolButton");
+  EXPECT_EQ(ui.boxes.texts(), std::vector<std::string>{std::string("b.ape") + kNoKindQuestion});
+  EXPECT_EQ(CreateTagForFile(Media("a.ape"))->GetField("Title"), "new");
+  EXPECT_EQ(ReadBytes(Media("c.ape")), c);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(ui.boxes.shown.size(), 1u) << "the close question was asked";
+}
+
 }  // namespace
 }  // namespace marlinote
