@@ -44,11 +44,7 @@ int Rewrite(const std::uint8_t* data, std::size_t size, const std::vector<std::s
     return 1;
   }
   if (vendor) *vendor = state->vendor;
-  vorbis_comment* block = m::EditorComments(*state);
-  vorbis_comment_clear(block);
-  vorbis_comment_init(block);
-  for (const std::string& text : comments) m::AddEditorComment(*block, text);
-  const int result = m::WriteEditor(*state, &out);
+  const int result = m::SetEditorComments(*m::EditorComments(*state), comments) ? m::WriteEditor(*state, &out) : -1;
   m::FreeEditor(state);
   return result;
 }

@@ -1,5 +1,6 @@
 #include "comment_editor.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "tags/ogg_page_reader.h"
@@ -325,16 +326,25 @@ vorbis_comment* EditorComments(EditorState& state) {
   return state.comments ? state.comments->get() : nullptr;
 }
 
-void AddEditorComment(vorbis_comment& comments, std::string_view text) {
-  const std::string copy(text);
-  if (copy.find('\0') == std::string::npos) {
-    vorbis_comment_add(&comments, copy.c_str());
-    return;
+bool SetEditorComments(vorbis_comment& block, const std::vector<std::string>& comments) {
+  vorbis_comment_clear(&block);
+  vorbis_comment_init(&block);
+  // Each array is allocated once: vorbis_comment_add grows them by one slot per comment, a
+  // copy of the whole array each time where realloc cannot grow it in place. The block
+  // frees what it holds as libvorbis allocates it, with free().
+  block.user_comments = static_cast<char**>(std::calloc(comments.size() + 1, sizeof(char*)));
+  block.comment_lengths = static_cast<int*>(std::calloc(comments.size() + 1, sizeof(int)));
+  if (!block.user_comments || !block.comment_lengths) return false;
+  for (const std::string& text : comments) {
+    char* copy = static_cast<char*>(std::malloc(text.size() + 1));
+    if (!copy) return false;
+    std::memcpy(copy, text.data(), text.size());
+    copy[text.size()] = '\0';
+    block.user_comments[block.comments] = copy;
+    block.comment_lengths[block.comments] = static_cast<int>(text.size());
+    ++block.comments;
   }
-  // Let the library allocate a slot of the right length, then put the real bytes in.
-  const std::string placeholder(copy.size(), 'x');
-  vorbis_comment_add(&comments, placeholder.c_str());
-  std::memcpy(comments.user_comments[comments.comments - 1], copy.data(), copy.size());
+  return true;
 }
 
 int WriteEditor(EditorState& state, void* output) {

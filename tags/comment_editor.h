@@ -83,9 +83,11 @@ int OpenEditorFile(EditorState& state, std::FILE* input);
 // The comment block of an opened state (null before): the caller may clear and refill it.
 vorbis_comment* EditorComments(EditorState& state);
 
-// Appends one comment of exactly these bytes (a NUL byte included, which the library's own
-// vorbis_comment_add would cut at).
-void AddEditorComment(vorbis_comment& comments, std::string_view text);
+// Replaces the block's comments (and its vendor, which the write takes from the input) with
+// comments of exactly these bytes, a NUL byte included, which the library's own
+// vorbis_comment_add would cut at. False when memory runs out; the block then holds the
+// comments put in so far.
+bool SetEditorComments(vorbis_comment& block, const std::vector<std::string>& comments);
 
 // Writes the stream with the current comments to the output. 0, or -1 with the error set;
 // an interleaved stream is refused before anything is written.

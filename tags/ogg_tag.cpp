@@ -151,11 +151,8 @@ bool WriteNewFile(int from, int to, const std::vector<std::string>& comments,
   std::setvbuf(output.get(), outputBuffer.get(), _IOFBF, kStreamBufferSize);
   std::unique_ptr<EditorState> state = NewEditor();
   if (OpenEditor(*state, input.get(), ReadFromStream, write) != 0) return false;
-  vorbis_comment* block = EditorComments(*state);
-  vorbis_comment_clear(block);
-  vorbis_comment_init(block);
-  for (const std::string& text : comments) AddEditorComment(*block, text);
-  return WriteEditor(*state, output.get()) == 0 && std::fflush(output.get()) == 0 &&
+  return SetEditorComments(*EditorComments(*state), comments) &&
+         WriteEditor(*state, output.get()) == 0 && std::fflush(output.get()) == 0 &&
          !std::ferror(output.get()) && std::fclose(output.release()) == 0;
 }
 

@@ -6,7 +6,9 @@
 #include <vorbis/vorbisfile.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 
 #include "file_bytes.h"
@@ -50,11 +52,19 @@ struct Encoder {
   Encoder(const Encoder&) = delete;
   Encoder& operator=(const Encoder&) = delete;
 
-  // Adds the comment byte for byte, a NUL byte included.
-  void AddComment(const std::string& text) {
-    const std::string placeholder(text.size(), 'x');
-    vorbis_comment_add(&comment, placeholder.c_str());
-    std::memcpy(comment.user_comments[comment.comments - 1], text.data(), text.size());
+  // The comments byte for byte, a NUL byte included. The arrays are made at their full size
+  // (vorbis_comment_add copies them once per comment, which takes minutes for 160,000 under
+  // AddressSanitizer); vorbis_comment_clear frees them with free().
+  void SetComments(const std::vector<std::string>& texts) {
+    comment.user_comments = static_cast<char**>(std::calloc(texts.size() + 1, sizeof(char*)));
+    comment.comment_lengths = static_cast<int*>(std::calloc(texts.size() + 1, sizeof(int)));
+    if (!comment.user_comments || !comment.comment_lengths) throw std::bad_alloc();
+    for (const std::string& text : texts) {
+      auto* copy = static_cast<char*>(std::calloc(text.size() + 1, 1));
+      if (!copy) throw std::bad_alloc();
+      comment.user_comments[comment.comments] = static_cast<char*>(std::memcpy(copy, text.data(), text.size()));
+      comment.comment_lengths[comment.comments++] = static_cast<int>(text.size());
+    }
   }
 
   void Drain(std::string& out, int packetsPerPage) {
@@ -92,7 +102,7 @@ float Signal(unsigned seed, int channel, long index, long rate, unsigned& noise)
 
 std::string MakeOggVorbis(const OggVorbisOptions& options) {
   Encoder encoder(options);
-  for (const std::string& text : options.comments) encoder.AddComment(text);
+  encoder.SetComments(options.comments);
 
   std::string out;
   ogg_packet main, comments, setup;

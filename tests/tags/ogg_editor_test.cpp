@@ -37,11 +37,7 @@ int Rewrite(const std::string& bytes, const std::vector<std::string>& comments, 
   MemoryInput input{bytes};
   std::unique_ptr<EditorState> state = NewEditor();
   if (OpenEditor(*state, &input, ReadMemory, WriteMemory) != 0) return -2;
-  vorbis_comment* block = EditorComments(*state);
-  vorbis_comment_clear(block);
-  vorbis_comment_init(block);
-  for (const std::string& c : comments) AddEditorComment(*block, c);
-  const int result = WriteEditor(*state, &out);
+  const int result = SetEditorComments(*EditorComments(*state), comments) ? WriteEditor(*state, &out) : -3;
   if (error) *error = EditorError(*state);
   FreeEditor(state);
   return result;
