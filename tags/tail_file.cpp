@@ -24,21 +24,27 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 
 bool TailFile::Open(const std::string& path, Access access) {
   std::string followed;
+  bool heldOpen = false;
   if (access == Access::kReadWrite) {
     const FollowedPath target = FollowOwnedLinks(path);
-    if (target.result != FollowedPath::Result::kFollowed) {
+    if (target.result == FollowedPath::Result::kRefused || target.result == FollowedPath::Result::kFailed) {
       errno = target.result == FollowedPath::Result::kFailed ? target.error : EPERM;
       return false;
     }
     followed = target.path;
+    // A file that a process holds open (/dev/fd/N) is written where it is, as any other.
+    heldOpen = target.result == FollowedPath::Result::kOpenFile;
   }
   fd_ = FdHandle(open(path.c_str(), (access == Access::kRead ? O_RDONLY : O_RDWR) | kOpenFlags));
   struct stat st {};
   if (!fd_ || fstat(fd_.get(), &st) != 0) return false;
-  struct stat named {};
   // What was opened must be the file the links led to: either may have changed meanwhile.
-  if (!S_ISREG(st.st_mode) || (access == Access::kReadWrite &&
-                               (lstat(followed.c_str(), &named) != 0 || !SameFile(named, st)))) {
+  const auto isFollowed = [&] {
+    struct stat named {};
+    const int found = heldOpen ? stat(followed.c_str(), &named) : lstat(followed.c_str(), &named);
+    return found == 0 && SameFile(named, st);
+  };
+  if (!S_ISREG(st.st_mode) || (access == Access::kReadWrite && !isFollowed())) {
     fd_ = FdHandle();
     errno = EINVAL;
     return false;
