@@ -1,8 +1,5 @@
 #include "list_command.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -59,14 +56,10 @@ void PrintTable(const TTagList& list, const ColumnArray& columns, std::ostream& 
   }
 }
 
-// Why a folder that the scan reported could not be read, as far as can still be told.
-std::string FolderProblem(const std::string& folder) {
-  struct stat st {};
-  if (stat(folder.c_str(), &st) != 0) return std::string("cannot be read: ") + std::strerror(errno);
-  if (!S_ISDIR(st.st_mode)) return "cannot be read: not a folder";
-  if (access(folder.c_str(), R_OK | X_OK) != 0)
-    return std::string("cannot be read: ") + std::strerror(errno);
-  return "could not be read to its end";
+// Why a folder or file could not be listed, in the system's words.
+std::string ScanProblem(const UnreadablePath& unreadable) {
+  const std::string reason = unreadable.error == ENOTDIR ? "not a folder" : std::strerror(unreadable.error);
+  return (unreadable.partly ? "could not be read to its end: " : "cannot be read: ") + reason;
 }
 
 // Why the CSV file was not written; `error` is the system's word on it.
@@ -125,9 +118,11 @@ std::string_view ListCommand::help() const {
          "  Backslashes and control characters in cells are escaped: \\\\ \\n \\r \\t \\xHH.\n"
          "  An empty folder gives the header line alone (and a CSV file the header line).\n"
          "\n"
-         "A folder that cannot be read is named on stderr and the exit status is 1. When it\n"
-         "is FOLDER itself nothing is printed or written; a subfolder of --recursive is\n"
-         "skipped and the files that were found are still listed.\n";
+         "A folder that cannot be read is named on stderr with the system's reason and the\n"
+         "exit status is 1. When it is FOLDER itself nothing is printed or written; a\n"
+         "subfolder of --recursive is skipped and the files that were found are still\n"
+         "listed. So is a file that cannot be opened for want of file descriptors, which is\n"
+         "never listed as a file without a tag.\n";
 }
 
 OptionNames ListCommand::options() const {
@@ -158,11 +153,12 @@ int ListCommand::execute(const ParsedArgs& args, std::ostream& out, std::ostream
 
   TTagList list;
   const ScanResult scan = ListFolder(list, folder, filter, args.Has("--recursive"), *sortOrder);
-  for (const std::string& unreadable : scan.unreadable)
-    err << DisplayUtf8(unreadable) << ": " << FolderProblem(unreadable) << '\n';
+  for (const UnreadablePath& unreadable : scan.unreadable)
+    err << DisplayUtf8(unreadable.path) << ": " << ScanProblem(unreadable) << '\n';
   // Without the folder itself there is no list: an existing CSV file is not replaced by one
   // that holds only the header.
-  if (std::find(scan.unreadable.begin(), scan.unreadable.end(), folder) != scan.unreadable.end())
+  if (std::any_of(scan.unreadable.begin(), scan.unreadable.end(),
+                  [&folder](const UnreadablePath& unreadable) { return unreadable.path == folder; }))
     return kExitFailed;
   const int status = scan.ok() ? kExitDone : kExitFailed;
 

@@ -3,8 +3,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tags/ogg_page_reader.h"
-
 namespace marlinote {
 namespace {
 
@@ -236,23 +234,13 @@ bool IsSetupHeader(const ogg_packet& packet) {
   return packet.bytes > 0 && packet.packet[0] == 5;
 }
 
-// The pages of libogg's sync state, which a write goes on using after the headers.
-class SyncPages {
- public:
-  explicit SyncPages(EditorState& state) : state_(state) {}
-  std::size_t ReadChunk() { return marlinote::ReadChunk(state_); }
-  int PageOut(ogg_page& page) { return ogg_sync_pageout(state_.sync->get(), &page); }
-
- private:
-  EditorState& state_;
-};
-
-// The three header packets, from pages that come as the sync state would give them.
-template <typename Pages>
-int OpenHeaders(EditorState& state, Pages& pages, bool forWriting) {
-  const std::size_t firstChunk = pages.ReadChunk();
+// The three header packets, from the pages of the state's sync state. Reading stops with the
+// page that completes the setup header.
+int OpenHeaders(EditorState& state, bool forWriting) {
+  ogg_sync_state* sync = state.sync->get();
+  const std::size_t firstChunk = ReadChunk(state);
   ogg_page page;
-  if (pages.PageOut(page) != 1) return Fail(state, firstChunk < kEditorChunkSize ? kTruncated : kNotOgg);
+  if (ogg_sync_pageout(sync, &page) != 1) return Fail(state, firstChunk < kEditorChunkSize ? kTruncated : kNotOgg);
 
   state.serial = ogg_page_serialno(&page);
   state.input_stream.emplace(state.serial);
@@ -271,11 +259,11 @@ int OpenHeaders(EditorState& state, Pages& pages, bool forWriting) {
   int had = 0;
   std::size_t taken = firstChunk;
   while (had < 2) {
-    const int pageResult = pages.PageOut(page);
+    const int pageResult = ogg_sync_pageout(sync, &page);
     if (pageResult < 0) continue;
     if (pageResult == 0) {
       if (taken >= kEditorMaxHeaderBytes) return Fail(state, kTooLarge);
-      const std::size_t more = pages.ReadChunk();
+      const std::size_t more = ReadChunk(state);
       if (more == 0) return Fail(state, kEofInHeaders);
       taken += more;
       continue;
@@ -306,16 +294,15 @@ int OpenEditor(EditorState& state, void* input, ReadFunction read, WriteFunction
   state.read = read;
   state.write = write;
   state.sync.emplace();
-  SyncPages pages(state);
-  return OpenHeaders(state, pages, true);
+  return OpenHeaders(state, true);
 }
 
 int OpenEditorForReading(EditorState& state, void* input, ReadFunction read) {
   ClearEditor(state);
   state.input = input;
   state.read = read;
-  OggPageReader pages(read, input);
-  return OpenHeaders(state, pages, false);
+  state.sync.emplace();
+  return OpenHeaders(state, false);
 }
 
 int OpenEditorFile(EditorState& state, std::FILE* input) {

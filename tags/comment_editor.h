@@ -72,9 +72,8 @@ std::unique_ptr<EditorState> NewEditor();
 int OpenEditor(EditorState& state, void* input, ReadFunction read, WriteFunction write);
 
 // OpenEditor for reading the comments only: the vendor and the comments come out exactly as
-// OpenEditor finds them, but faster: pages are found by OggPageReader instead of libogg's
-// sync state, and the setup header is neither parsed nor kept (only the stream info, which
-// nobody reads, depends on it). WriteEditor refuses such a state.
+// OpenEditor finds them, but faster: the setup header is neither parsed nor kept (only the
+// stream info, which nobody reads, depends on it). WriteEditor refuses such a state.
 int OpenEditorForReading(EditorState& state, void* input, ReadFunction read);
 
 // OpenEditor over a stdio stream, reading and writing with fread and fwrite.

@@ -2,14 +2,19 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace marlinote {
 
 namespace {
+
+// Non-blocking: opening a FIFO for reading would otherwise wait for a writer.
+constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
 // Reads until `count` bytes are in or the file ends; the number read, or -1 on an error.
 ssize_t ReadFully(int fd, char* buffer, std::size_t count, std::int64_t offset) {
@@ -28,43 +33,101 @@ ssize_t ReadFully(int fd, char* buffer, std::size_t count, std::int64_t offset) 
 
 }  // namespace
 
-FileSample::~FileSample() {
+FileSample::~FileSample() { Close(); }
+
+void FileSample::Close() {
   if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  openError_ = 0;
+  size_ = 0;
+  position_ = 0;
+  whole_ = false;
+  ranges_[0] = ranges_[1] = Range{};
+  headLength_ = tailStart_ = tailLength_ = 0;
 }
 
 FileSample::OpenResult FileSample::Open(const std::string& path) {
-  fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  return Read();
-}
-
-FileSample::OpenResult FileSample::Open(int folderFd, const char* name) {
-  fd_ = openat(folderFd, name, O_RDONLY | O_CLOEXEC);
-  return Read();
-}
-
-FileSample::OpenResult FileSample::Read() {
-  if (fd_ < 0) return OpenResult::kCannotOpen;
+  Close();
   struct stat st {};
-  if (fstat(fd_, &st) != 0 || st.st_size < 0) return OpenResult::kCannotRead;
+  if (stat(path.c_str(), &st) != 0) {
+    openError_ = errno;
+    return OpenResult::kCannotOpen;
+  }
+  if (!S_ISREG(st.st_mode)) return OpenResult::kNotRegular;
+  fd_ = open(path.c_str(), kOpenFlags);
+  if (fd_ < 0) {
+    openError_ = errno;
+    return OpenResult::kCannotOpen;
+  }
+  const OpenResult opened = Opened();
+  return opened == OpenResult::kRead ? Finish() : opened;
+}
+
+FileSample::OpenResult FileSample::Start(int folderFd, const char* name) {
+  Close();
+  fd_ = openat(folderFd, name, kOpenFlags);
+  if (fd_ < 0) {
+    openError_ = errno;
+    return OpenResult::kCannotOpen;
+  }
+  const OpenResult opened = Opened();
+  if (opened != OpenResult::kRead) return opened;
+  TakeCached(ranges_[0], buffer_);
+  TakeCached(ranges_[1], buffer_ + kHeadSize);
+  return OpenResult::kRead;
+}
+
+FileSample::OpenResult FileSample::Opened() {
+  // What was opened counts, not what the folder said: it may have been swapped since.
+  struct stat st {};
+  if (fstat(fd_, &st) != 0) return OpenResult::kCannotRead;
+  if (!S_ISREG(st.st_mode)) return OpenResult::kNotRegular;
   size_ = st.st_size;
 
   const auto size = static_cast<std::uint64_t>(size_);
   if (size <= sizeof buffer_) {
     whole_ = true;
-    if (ReadFully(fd_, buffer_, static_cast<std::size_t>(size), 0) != static_cast<ssize_t>(size))
-      return OpenResult::kCannotRead;
-    headLength_ = static_cast<std::size_t>(size < kHeadSize ? size : kHeadSize);
-    tailLength_ = static_cast<std::size_t>(size < kTailSize ? size : kTailSize);
+    ranges_[0].length = static_cast<std::size_t>(size);
+    headLength_ = static_cast<std::size_t>(std::min<std::uint64_t>(size, kHeadSize));
+    tailLength_ = static_cast<std::size_t>(std::min<std::uint64_t>(size, kTailSize));
     tailStart_ = static_cast<std::size_t>(size) - tailLength_;
     return OpenResult::kRead;
   }
+  ranges_[0].length = kHeadSize;
+  ranges_[1] = {size_ - static_cast<std::int64_t>(kTailSize), kTailSize, 0};
   headLength_ = kHeadSize;
   tailStart_ = kHeadSize;
   tailLength_ = kTailSize;
-  if (ReadFully(fd_, buffer_, kHeadSize, 0) != static_cast<ssize_t>(kHeadSize) ||
-      ReadFully(fd_, buffer_ + kHeadSize, kTailSize, size_ - static_cast<std::int64_t>(kTailSize)) !=
-          static_cast<ssize_t>(kTailSize))
-    return OpenResult::kCannotRead;
+  return OpenResult::kRead;
+}
+
+void FileSample::TakeCached(Range& range, char* to) {
+  while (range.done < range.length) {
+    iovec part{to + range.done, range.length - range.done};
+    const ssize_t n = preadv2(fd_, &part, 1, range.offset + static_cast<off_t>(range.done), RWF_NOWAIT);
+    if (n > 0) {
+      range.done += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      break;
+    }
+  }
+  if (range.done < range.length)
+    posix_fadvise(fd_, range.offset + static_cast<off_t>(range.done),
+                  static_cast<off_t>(range.length - range.done), POSIX_FADV_WILLNEED);
+}
+
+FileSample::OpenResult FileSample::Finish() {
+  char* const to[] = {buffer_, buffer_ + kHeadSize};
+  for (int i = 0; i < 2; ++i) {
+    Range& range = ranges_[i];
+    const std::size_t rest = range.length - range.done;
+    if (rest > 0 && ReadFully(fd_, to[i] + range.done, rest, range.offset + static_cast<std::int64_t>(range.done)) !=
+                        static_cast<ssize_t>(rest))
+      return OpenResult::kCannotRead;
+    range.done = range.length;
+  }
   return OpenResult::kRead;
 }
 

@@ -11,6 +11,10 @@ namespace marlinote {
 // The first and the last bytes of a file, read in one open with one read each, so that the
 // three kinds of tag can all be looked for without opening the file again. Whatever a
 // reader needs beyond them comes from the same open file.
+//
+// Only regular files are read. Every open is non-blocking and takes no controlling
+// terminal, so that a FIFO or a device put where a file was expected never hangs the
+// reader or acts on the device.
 class FileSample {
  public:
   // The first chunk the Ogg reader takes: an Ogg file's first page must lie in it, and the
@@ -19,16 +23,29 @@ class FileSample {
   // Enough for an ID3v1 trailer and the APE tags that most files carry.
   static constexpr std::size_t kTailSize = 4096;
 
-  enum class OpenResult { kRead, kCannotOpen, kCannotRead };
+  enum class OpenResult { kRead, kCannotOpen, kCannotRead, kNotRegular };
 
   FileSample() = default;
   ~FileSample();
   FileSample(const FileSample&) = delete;
   FileSample& operator=(const FileSample&) = delete;
 
+  // Looks at what the path names first: anything but a regular file is not opened at all.
   OpenResult Open(const std::string& path);
-  // The file `name` of the open folder `folderFd`: no walk along the folder's path again.
-  OpenResult Open(int folderFd, const char* name);
+
+  // For reading many files in turn: opens the file `name` of the open folder `folderFd`
+  // (which the caller has found to be a regular file or a link to one) and takes its bytes
+  // if the page cache holds them; else asks the kernel to read them meanwhile. kRead means
+  // opened: Finish gives the result of the read.
+  OpenResult Start(int folderFd, const char* name);
+  // Reads what Start could not take without waiting for the disk.
+  OpenResult Finish();
+
+  // The system's error number of an open that failed.
+  int OpenError() const { return openError_; }
+
+  // Closes the file; the object can open another.
+  void Close();
 
   // The file's size when it was opened.
   std::int64_t Size() const { return size_; }
@@ -45,15 +62,27 @@ class FileSample {
   std::size_t ReadNext(void* buffer, std::size_t count);
 
  private:
-  OpenResult Read();
+  // A stretch of the file that goes to the buffer, and how much of it is in.
+  struct Range {
+    std::int64_t offset = 0;
+    std::size_t length = 0;
+    std::size_t done = 0;
+  };
+
+  // After the open: checks what was opened and lays out the ranges to read.
+  OpenResult Opened();
+  void TakeCached(Range& range, char* to);
   // The bytes at [offset, offset + count) when the buffer holds them, else null.
   const char* Buffered(std::int64_t offset, std::size_t count) const;
 
   int fd_ = -1;
+  int openError_ = 0;
   std::int64_t size_ = 0;
   std::int64_t position_ = 0;
-  // The whole file when it is no larger than the buffer; else the head, then the tail.
+  // The whole file when it is no larger than the buffer (one range); else the head, then
+  // the tail.
   bool whole_ = false;
+  Range ranges_[2];
   std::size_t headLength_ = 0;
   std::size_t tailStart_ = 0;
   std::size_t tailLength_ = 0;

@@ -23,16 +23,18 @@ std::unique_ptr<TAbstractTag> NoKnownTag(const std::string& path) {
   return none;
 }
 
-// The object for a file that `file` has opened (or failed to).
-std::unique_ptr<TAbstractTag> ProbeSample(const std::string& path, FileSample& file,
-                                          FileSample::OpenResult opened) {
+}  // namespace
+
+std::unique_ptr<TAbstractTag> CreateTagForSample(const std::string& path, FileSample& file,
+                                                 FileSample::OpenResult opened) {
   switch (opened) {
     case FileSample::OpenResult::kRead:
       break;
     case FileSample::OpenResult::kCannotOpen:
+    case FileSample::OpenResult::kNotRegular:
       return NoKnownTag(path);
     case FileSample::OpenResult::kCannotRead:
-      // A folder, a device, a read error: each kind decides in its own way.
+      // A read error: each kind decides in its own way.
       return ProbeKindsInTurn(path);
   }
   // The order of ProbeKindsInTurn.
@@ -43,17 +45,9 @@ std::unique_ptr<TAbstractTag> ProbeSample(const std::string& path, FileSample& f
   return NoKnownTag(path);
 }
 
-}  // namespace
-
 std::unique_ptr<TAbstractTag> CreateTagForFile(const std::string& path) {
   FileSample file;
-  return ProbeSample(path, file, file.Open(path));
-}
-
-std::unique_ptr<TAbstractTag> CreateTagForFile(const std::string& path, int folderFd,
-                                               const char* name) {
-  FileSample file;
-  return ProbeSample(path, file, file.Open(folderFd, name));
+  return CreateTagForSample(path, file, file.Open(path));
 }
 
 std::unique_ptr<TAbstractTag> ProbeKindsInTurn(const std::string& path) {

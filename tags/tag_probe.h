@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tags/abstract_tag.h"
+#include "tags/file_sample.h"
 
 namespace marlinote {
 
@@ -11,10 +12,12 @@ namespace marlinote {
 // ReadTag reads the file, else a plain TAbstractTag that only records the path. Never null.
 // The file is opened once and its head and tail read once; all kinds are looked for in those
 // bytes (and in more of the same open file where a tag or the Ogg headers reach further).
+// Anything but a regular file (a folder, a FIFO, a device) is not opened and gets a plain
+// TAbstractTag.
 std::unique_ptr<TAbstractTag> CreateTagForFile(const std::string& path);
-// The same for the file `name` of the open folder `folderFd`, whose full path is `path`.
-std::unique_ptr<TAbstractTag> CreateTagForFile(const std::string& path, int folderFd,
-                                               const char* name);
+// The same for the file at `path` that `file` has opened and read, with the result of that.
+std::unique_ptr<TAbstractTag> CreateTagForSample(const std::string& path, FileSample& file,
+                                                 FileSample::OpenResult opened);
 
 // The same object made by each kind's own ReadTag in turn, which opens the file once per
 // kind tried. CreateTagForFile falls back on it for a file it can open but not read.

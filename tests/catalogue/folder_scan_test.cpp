@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <optional>
 
@@ -92,13 +93,15 @@ TEST_F(FolderScanTest, TheSubtreeIsScannedDepthFirstWithoutHiddenFoldersOrLinked
   EXPECT_TRUE(first + 1 != listed.end() && first[1].rfind("sub/", 0) == 0);
 }
 
-TEST_F(FolderScanTest, AFolderThatCannotBeReadAddsNothingAndIsReported) {
-  const std::string missing = dir_.file("missing");
-  const ScanResult result = ScanSubtree(missing, FilterList::Default(), list_);
-  EXPECT_EQ(result.unreadable, std::vector<std::string>{missing});
-  EXPECT_EQ(ScanFolderFiles(dir_.file("README"), FilterList::Default(), list_).unreadable,
-            std::vector<std::string>{dir_.file("README")});
-  EXPECT_EQ(ScanFolderFiles("", FilterList::Default(), list_).unreadable.size(), 1u);
+TEST_F(FolderScanTest, AFolderThatCannotBeReadAddsNothingAndIsNamedWithTheReason) {
+  const struct {
+    std::string folder;
+    int error;
+  } cases[] = {{dir_.file("missing"), ENOENT}, {dir_.file("README"), ENOTDIR}, {"", ENOENT}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ScanSubtree(c.folder, FilterList::Default(), list_).unreadable,
+              (std::vector<UnreadablePath>{{c.folder, c.error}}));
+  }
   EXPECT_EQ(list_.Count(), 0);
 }
 
@@ -112,12 +115,14 @@ TEST_F(FolderScanTest, AFolderWithoutReadPermissionIsSkippedInTheSubtree) {
     const ScanResult result = ScanSubtree(dir_.path(), Mp3Only(), list);
     std::string text;
     for (const std::string& name : Sorted(Listed(list, dir_.path()))) text += name + ";";
-    for (const std::string& folder : result.unreadable) text += "unreadable " + folder;
+    for (const UnreadablePath& folder : result.unreadable)
+      text += "unreadable " + folder.path + " " + std::to_string(folder.error);
     return text;
   });
   ASSERT_TRUE(out);
   if (*out == "no access") GTEST_SKIP() << "the temporary folder is out of reach of an unprivileged user";
-  EXPECT_EQ(*out, "A.MP3;link.mp3;sub.mp3/g.mp3;sub/d.mp3;unreadable " + dir_.file("sub/deeper"));
+  EXPECT_EQ(*out, "A.MP3;link.mp3;sub.mp3/g.mp3;sub/d.mp3;unreadable " + dir_.file("sub/deeper") + " " +
+                      std::to_string(EACCES));
 }
 
 TEST(ListFolder, EmptiesTheListScansAndSortsWithTheTagOfEachFile) {
@@ -145,6 +150,44 @@ TEST(ListFolder, EmptiesTheListScansAndSortsWithTheTagOfEachFile) {
     EXPECT_EQ(list.Get(1).GetField("Title"), "ape");
     EXPECT_EQ(list.Get(2).GetTagType(), kTagOgg);
     EXPECT_EQ(list.Get(3).GetTagType(), kTagNone);
+  }
+}
+
+// What a window running the scan on another thread sees: progress after every folder and
+// file, and a stop between two files that leaves the files found so far, sorted.
+TEST(ListFolder, ReportsProgressAndStopsBetweenFilesKeepingWhatWasFoundSorted) {
+  TempDir dir;
+  for (int i = 0; i < 60; ++i) {
+    const std::string name = (i % 3 == 0 ? "sub" + std::to_string(i % 2) + "/" : "") + "f" + std::to_string(99 - i) + ".mp3";
+    fs::create_directories(fs::path(dir.file(name)).parent_path());
+    WriteBytes(dir.file(name), AudioBytes(200));
+  }
+  for (const std::size_t stopAfter : {std::size_t{0}, std::size_t{1}, std::size_t{25}, std::size_t{1000}}) {
+    std::atomic<bool> stop{stopAfter == 0};
+    std::vector<ScanProgress> seen;
+    ScanControl control;
+    control.stop = &stop;
+    control.progress = [&](const ScanProgress& progress) {
+      seen.push_back(progress);
+      if (progress.files == stopAfter) stop = true;
+    };
+    TTagList list;
+    const ScanResult result = ListFolder(list, dir.path(), FilterList::Default(), true, kSortNameAscend, control);
+    const std::size_t listed = std::min<std::size_t>(stopAfter, 60);
+    EXPECT_EQ(result.stopped, stopAfter < 60) << stopAfter;
+    EXPECT_TRUE(result.unreadable.empty());
+    ASSERT_EQ(static_cast<std::size_t>(list.Count()), listed) << stopAfter;
+    std::vector<std::string> names;
+    for (int i = 0; i < list.Count(); ++i) names.push_back(list.Get(i).GetFileName());
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end())) << stopAfter;
+    ASSERT_FALSE(seen.empty());
+    // One more folder or one more file each time.
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+      EXPECT_GE(seen[i].folders, seen[i - 1].folders);
+      EXPECT_EQ(seen[i].folders + seen[i].files, seen[i - 1].folders + seen[i - 1].files + 1);
+    }
+    EXPECT_EQ(seen.back().files, listed);
+    EXPECT_EQ(seen.back().folders, stopAfter == 1000 ? 3u : seen.back().folders);
   }
 }
 

@@ -8,9 +8,10 @@
 
 namespace marlinote::test {
 
-TempDir::TempDir(const std::string& prefix) {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "-XXXXXX";
+TempDir::TempDir(const std::string& prefix, const std::string& base) {
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string folder = !base.empty() ? base : tmp && *tmp ? tmp : "/tmp";
+  std::string pattern = folder + "/" + prefix + "-XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   if (!mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");

@@ -7,8 +7,8 @@ namespace marlinote::test {
 // A fresh folder under $TMPDIR (or /tmp), removed with everything in it at the end of scope.
 class TempDir {
  public:
-  // The folder's name begins with `prefix`.
-  explicit TempDir(const std::string& prefix = "marlinote-test");
+  // The folder's name begins with `prefix`; it is made in `base` when that is given.
+  explicit TempDir(const std::string& prefix = "marlinote-test", const std::string& base = "");
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

@@ -3,7 +3,6 @@
 // every kind of file the benchmark corpus holds, damaged ones included.
 #include <gtest/gtest.h>
 #include <dirent.h>
-#include <ogg/ogg.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,8 +20,6 @@
 #include "catalogue/sort_files.h"
 #include "tags/comment_editor.h"
 #include "tags/file_sample.h"
-#include "tags/ogg_crc.h"
-#include "tags/ogg_page_reader.h"
 #include "tags/tag_probe.h"
 #include "tags/tag_types.h"
 #include "tests/support/file_bytes.h"
@@ -206,80 +203,6 @@ TEST(ProbeEquivalenceMutated, DamagedCopiesGiveTheSameObject) {
       ADD_FAILURE() << "round " << round;
       return;
     }
-  }
-}
-
-// What the page reader finds must be what libogg's sync state finds, chunk by chunk.
-TEST(OggPageReader, FindsThePagesAndHolesThatLiboggFinds) {
-  const bench::OggTemplate t = bench::MakeOggTemplate(5, 6000);
-  const std::string ogg = bench::OggWithComments(t, {"TITLE=" + std::string(5000, 'p')});
-  std::mt19937 random(77);
-  for (int round = 0; round < 300; ++round) {
-    std::string bytes = round == 0 ? ogg : ogg + ogg.substr(0, random() % ogg.size());
-    if (round > 0)
-      for (int i = 0; i < static_cast<int>(random() % 6); ++i)
-        bytes[random() % bytes.size()] = static_cast<char>(round % 3 == 0 ? 'O' : random());
-
-    struct Input {
-      const std::string* bytes;
-      std::size_t position = 0;
-    } ours{&bytes}, theirs{&bytes};
-    auto read = [](void* buffer, std::size_t size, std::size_t count, void* handle) {
-      auto* in = static_cast<Input*>(handle);
-      const std::size_t n = std::min(size * count, in->bytes->size() - in->position);
-      std::memcpy(buffer, in->bytes->data() + in->position, n);
-      in->position += n;
-      return n / size;
-    };
-    OggPageReader reader(read, &ours);
-    ogg_sync_state sync;
-    ogg_sync_init(&sync);
-    for (int step = 0; step < 100000; ++step) {
-      ogg_page a{}, b{};
-      const int ra = reader.PageOut(a);
-      const int rb = ogg_sync_pageout(&sync, &b);
-      ASSERT_EQ(ra, rb) << "round " << round << " step " << step;
-      if (ra == 1) {
-        ASSERT_EQ(std::string(reinterpret_cast<char*>(a.header), static_cast<std::size_t>(a.header_len)),
-                  std::string(reinterpret_cast<char*>(b.header), static_cast<std::size_t>(b.header_len)));
-        ASSERT_EQ(a.body_len, b.body_len);
-        ASSERT_EQ(0, std::memcmp(a.body, b.body, static_cast<std::size_t>(a.body_len)));
-      }
-      if (ra != 0) continue;
-      const std::size_t got = reader.ReadChunk();
-      char* buffer = ogg_sync_buffer(&sync, kEditorChunkSize);
-      const std::size_t gotToo = read(buffer, 1, kEditorChunkSize, &theirs);
-      ogg_sync_wrote(&sync, static_cast<long>(gotToo));
-      ASSERT_EQ(got, gotToo);
-      if (got == 0) break;
-    }
-    ogg_sync_clear(&sync);
-  }
-}
-
-TEST(OggCrc, FoldingGivesTheTableValueAndLiboggsChecksum) {
-  std::mt19937 random(3);
-  for (std::size_t size = 0; size < 2000; size += size < 200 ? 1 : 61) {
-    std::string bytes(size + 3, '\0');
-    for (char& c : bytes) c = static_cast<char>(random());
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    for (std::size_t offset = 0; offset < 3; ++offset) {
-      const auto crc = static_cast<std::uint32_t>(random());
-      ASSERT_EQ(OggCrcUpdate(crc, data + offset, size), OggCrcUpdateByTable(crc, data + offset, size))
-          << size << " at " << offset;
-    }
-    if (size < 27) continue;
-    std::string page = bytes.substr(0, size);
-    ogg_page view{};
-    view.header = reinterpret_cast<unsigned char*>(page.data());
-    view.header_len = 27;
-    view.body = view.header + 27;
-    view.body_len = static_cast<long>(size - 27);
-    const std::uint32_t ours = OggPageChecksum(view.header, 27, view.body, size - 27);
-    ogg_page_checksum_set(&view);
-    const auto* h = view.header;
-    ASSERT_EQ(ours, static_cast<std::uint32_t>(h[22] | h[23] << 8 | h[24] << 16) |
-                        static_cast<std::uint32_t>(h[25]) << 24);
   }
 }
 

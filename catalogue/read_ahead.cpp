@@ -1,0 +1,66 @@
+#include "read_ahead.h"
+
+namespace marlinote {
+
+ReadAhead::ReadAhead(FolderWalk& walk, std::vector<UnreadablePath>& unreadable, std::size_t window)
+    : walk_(walk),
+      unreadable_(unreadable),
+      window_(window > 0 ? window : 1),
+      ring_(std::make_unique<File[]>(window_)) {}
+
+ReadAhead::File* ReadAhead::Next() {
+  if (out_) {
+    out_->sample.Close();
+    out_ = nullptr;
+  }
+  Fill();
+  if (count_ == 0) return nullptr;
+  File& file = ring_[head_];
+  head_ = (head_ + 1) % window_;
+  --count_;
+  if (file.result == FileSample::OpenResult::kRead) file.result = file.sample.Finish();
+  out_ = &file;
+  return out_;
+}
+
+void ReadAhead::Fill() {
+  while (count_ < window_ && !ended_) {
+    // With nothing opened ahead, no descriptor of ours is left to give back.
+    const bool lastChance = count_ == 0;
+    if (!pending_) {
+      const FolderWalk::Step step = walk_.Next(lastChance);
+      if (step == FolderWalk::Step::kEnd) ended_ = true;
+      if (step != FolderWalk::Step::kFile) return;
+      pending_ = true;
+    }
+    File& file = ring_[(head_ + count_) % window_];
+    const Opened opened = Open(file, lastChance);
+    if (opened == Opened::kNoDescriptor) return;
+    pending_ = false;
+    if (opened == Opened::kQueued) ++count_;
+  }
+}
+
+ReadAhead::Opened ReadAhead::Open(File& file, bool lastChance) {
+  file.nameStart = walk_.FolderPath().size();
+  file.path.assign(walk_.FolderPath()).append(walk_.Name());
+  file.result = file.sample.Start(walk_.FolderFd(), walk_.Name());
+  if (file.result == FileSample::OpenResult::kCannotOpen &&
+      IsOutOfDescriptors(file.sample.OpenError())) {
+    if (!lastChance) return Opened::kNoDescriptor;
+    walk_.ReleaseFolders();
+    file.result = file.sample.Start(walk_.FolderFd(), walk_.Name());
+    if (file.result == FileSample::OpenResult::kCannotOpen &&
+        IsOutOfDescriptors(file.sample.OpenError())) {
+      unreadable_.push_back({file.path, file.sample.OpenError()});
+      return Opened::kLeftOut;
+    }
+  }
+  if (file.result == FileSample::OpenResult::kNotRegular) {
+    file.sample.Close();
+    return Opened::kLeftOut;
+  }
+  return Opened::kQueued;
+}
+
+}  // namespace marlinote
