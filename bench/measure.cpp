@@ -1,8 +1,12 @@
 #include "bench/measure.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <malloc.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -92,6 +96,48 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
   }
   closedir(dir);
   return names;
+}
+
+bool FlushFileSystem(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool flushed = syncfs(fd) == 0;
+  close(fd);
+  return flushed;
+}
+
+void DropFromPageCache(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    close(fd);
+  }
+}
+
+std::size_t FilesInPageCache(const std::vector<std::string>& paths) {
+  const auto pageSize = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  std::vector<unsigned char> pages;
+  std::size_t cached = 0;
+  for (const std::string& path : paths) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && st.st_size > 0) {
+      const auto size = static_cast<std::size_t>(st.st_size);
+      // Mapping reads nothing; mincore only looks.
+      void* map = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+      if (map != MAP_FAILED) {
+        pages.resize((size + pageSize - 1) / pageSize);
+        if (mincore(map, size, pages.data()) == 0 &&
+            std::any_of(pages.begin(), pages.end(), [](unsigned char p) { return p & 1; }))
+          ++cached;
+        munmap(map, size);
+      }
+    }
+    close(fd);
+  }
+  return cached;
 }
 
 std::int64_t ResidentBytes() { return StatusKilobytes("VmRSS:"); }

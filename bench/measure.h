@@ -40,6 +40,14 @@ std::string Spread(const std::vector<double>& values, int decimals);
 // hidden names left out.
 std::vector<std::string> FolderEntries(const std::string& folder);
 
+// Writes the folder's file system to disk, so that the page cache can drop the files' data.
+bool FlushFileSystem(const std::string& folder);
+// Asks the kernel to drop the data of each file from the page cache (no root needed; only
+// pages that are clean and not mapped go).
+void DropFromPageCache(const std::vector<std::string>& paths);
+// The number of files that have any page in the page cache, as mincore tells.
+std::size_t FilesInPageCache(const std::vector<std::string>& paths);
+
 // The process's resident set now and its peak, in bytes (from /proc/self/status).
 std::int64_t ResidentBytes();
 std::int64_t PeakResidentBytes();
