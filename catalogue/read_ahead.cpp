@@ -44,12 +44,12 @@ void ReadAhead::Fill() {
 ReadAhead::Opened ReadAhead::Open(File& file, bool lastChance) {
   file.nameStart = walk_.FolderPath().size();
   file.path.assign(walk_.FolderPath()).append(walk_.Name());
-  file.result = file.sample.Start(walk_.FolderFd(), walk_.Name());
+  file.result = file.sample.Start(walk_.FolderFd(), walk_.Name(), expectCached_);
   if (file.result == FileSample::OpenResult::kCannotOpen &&
       IsOutOfDescriptors(file.sample.OpenError())) {
     if (!lastChance) return Opened::kNoDescriptor;
     walk_.ReleaseFolders();
-    file.result = file.sample.Start(walk_.FolderFd(), walk_.Name());
+    file.result = file.sample.Start(walk_.FolderFd(), walk_.Name(), expectCached_);
     if (file.result == FileSample::OpenResult::kCannotOpen &&
         IsOutOfDescriptors(file.sample.OpenError())) {
       unreadable_.push_back({file.path, file.sample.OpenError()});
@@ -60,7 +60,19 @@ ReadAhead::Opened ReadAhead::Open(File& file, bool lastChance) {
     file.sample.Close();
     return Opened::kLeftOut;
   }
+  if (file.result == FileSample::OpenResult::kRead) Learn(file.sample.WasCached());
   return Opened::kQueued;
+}
+
+void ReadAhead::Learn(bool cached) {
+  // One file that was not cached is enough to ask the kernel first; it takes a run of
+  // cached ones to stop asking, which costs little where it was not needed.
+  if (!cached) {
+    expectCached_ = false;
+    cachedInARow_ = 0;
+  } else if (++cachedInARow_ >= kCachedToTrust) {
+    expectCached_ = true;
+  }
 }
 
 }  // namespace marlinote

@@ -15,7 +15,8 @@ namespace marlinote {
 // The files of a walk in its order, each opened and its head and tail read, for one thread
 // that probes them in turn. The next `window` files are opened ahead of the one handed out
 // and the kernel is asked to read their bytes meanwhile (those it holds are taken at once),
-// so that the disk works on many files while the thread waits for one.
+// so that the disk works on many files while the thread waits for one. While the files are
+// found in the page cache, their bytes are simply taken, and the kernel is not asked.
 //
 // Files opened ahead hold a descriptor each. When none is left, no more are opened ahead
 // until those are used; a file that cannot be opened even then, with every folder the walk
@@ -24,6 +25,8 @@ namespace marlinote {
 class ReadAhead {
  public:
   static constexpr std::size_t kWindow = 32;
+  // Files found in the page cache in a row after which the cache is looked in first.
+  static constexpr std::size_t kCachedToTrust = 16;
 
   struct File {
     std::string path;
@@ -44,6 +47,8 @@ class ReadAhead {
   enum class Opened { kQueued, kLeftOut, kNoDescriptor };
 
   void Fill();
+  // Whether to look for the next files in the page cache before asking the kernel.
+  void Learn(bool cached);
   // Opens the walk's current file into `file`.
   Opened Open(File& file, bool lastChance);
 
@@ -56,6 +61,9 @@ class ReadAhead {
   File* out_ = nullptr;
   // The walk stands at a file that is still to be opened.
   bool pending_ = false;
+  // Whether the files met lately were in the page cache, and how many in a row.
+  bool expectCached_ = true;
+  std::size_t cachedInARow_ = 0;
   bool ended_ = false;
 };
 

@@ -34,10 +34,14 @@ class FileSample {
   OpenResult Open(const std::string& path);
 
   // For reading many files in turn: opens the file `name` of the open folder `folderFd`
-  // (which the caller has found to be a regular file or a link to one) and takes its bytes
-  // if the page cache holds them; else asks the kernel to read them meanwhile. kRead means
+  // (which the caller has found to be a regular file or a link to one), takes the bytes
+  // that the page cache holds and asks the kernel to read the others meanwhile. With
+  // `expectCached`, the bytes are looked for first and the kernel asked only when some are
+  // missing; without, it is asked first, in as few reads of the disk as can be. kRead means
   // opened: Finish gives the result of the read.
-  OpenResult Start(int folderFd, const char* name);
+  OpenResult Start(int folderFd, const char* name, bool expectCached);
+  // Whether Start found every byte it needed in the page cache.
+  bool WasCached() const;
   // Reads what Start could not take without waiting for the disk.
   OpenResult Finish();
 
@@ -72,6 +76,7 @@ class FileSample {
   // After the open: checks what was opened and lays out the ranges to read.
   OpenResult Opened();
   void TakeCached(Range& range, char* to);
+  void AskKernel();
   // The bytes at [offset, offset + count) when the buffer holds them, else null.
   const char* Buffered(std::int64_t offset, std::size_t count) const;
 

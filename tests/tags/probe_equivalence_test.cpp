@@ -3,11 +3,14 @@
 // every kind of file the benchmark corpus holds, damaged ones included.
 #include <gtest/gtest.h>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
@@ -24,6 +27,7 @@
 #include "tags/tag_types.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/time_bound.h"
 
 namespace marlinote {
 namespace {
@@ -63,6 +67,14 @@ std::vector<std::size_t> Boundaries() {
           FileSample::kTailSize,
           FileSample::kHeadSize + FileSample::kTailSize,
           4 * kEditorChunkSize};
+}
+
+// Drops the file's data from the page cache, as far as the file system lets it.
+void DropFromCache(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  fdatasync(fd);
+  posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  close(fd);
 }
 
 class ProbeEquivalence : public ::testing::Test {
@@ -121,11 +133,14 @@ TEST_F(ProbeEquivalence, TagsBeyondTheHeadAndTailAreReadFromTheSameOpenFile) {
   EXPECT_EQ(CreateTagForFile(folder_ + "/oggs-then-mpeg-id3v1.ogg")->GetTagType(), kTagId3v1);
 }
 
-// The scan gathers sort keys as it lists; the list must be the reference objects sorted by
-// the keys SortFiles takes from the entries.
+// The scan gathers sort keys as it lists and reads files ahead; the list must be the
+// reference objects sorted by the keys SortFiles takes from the entries, whether the files'
+// data was in the page cache or not.
 TEST_F(ProbeEquivalence, ListFolderEqualsTheKindsInTurnSorted) {
   const FilterList filter = FilterList::Default();
   for (int order = kSortNameAscend; order <= kSortExtendDescend; ++order) {
+    if (order % 2 == 1)
+      for (const std::string& name : Names()) DropFromCache(folder_ + "/" + name);
     TTagList scanned;
     ListFolder(scanned, folder_, filter, false, order);
     TTagList reference;
@@ -206,36 +221,89 @@ TEST(ProbeEquivalenceMutated, DamagedCopiesGiveTheSameObject) {
   }
 }
 
-// Every range of every size of file, from the sampled bytes or from the file.
-TEST(FileSample, GivesEveryRangeAsTheFileHoldsIt) {
+// Every range of every size of file, from the sampled bytes or from the file, whichever way
+// the file was opened: at once by path, or started and finished with the data in the page
+// cache or not, looked for there first or the kernel asked first.
+TEST(FileSample, GivesEveryRangeAsTheFileHoldsItHoweverItWasOpened) {
   TempDir dir;
+  const int folder = open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   const std::string path = dir.file("f");
+  const struct {
+    const char* way;
+    bool dropped;
+    std::function<FileSample::OpenResult(FileSample&)> open;
+  } ways[] = {
+      {"by path", false, [&](FileSample& f) { return f.Open(path); }},
+      {"started, cached, looked for", false, [&](FileSample& f) { return f.Start(folder, "f", true); }},
+      {"started, cached, asked", false, [&](FileSample& f) { return f.Start(folder, "f", false); }},
+      {"started, dropped, looked for", true, [&](FileSample& f) { return f.Start(folder, "f", true); }},
+      {"started, dropped, asked", true, [&](FileSample& f) { return f.Start(folder, "f", false); }},
+  };
   const std::size_t both = FileSample::kHeadSize + FileSample::kTailSize;
   for (std::size_t size : {std::size_t{0}, std::size_t{1}, FileSample::kTailSize - 1,
-                           FileSample::kHeadSize, both - 1, both, both + 1, 3 * both + 17}) {
+                           FileSample::kHeadSize, both - 1, both, both + 1, 3 * both + 17, std::size_t{70000}}) {
     const std::string bytes = test::AudioBytes(size, static_cast<unsigned>(size));
     test::WriteBytes(path, bytes);
-    FileSample file;
-    ASSERT_EQ(file.Open(path), FileSample::OpenResult::kRead);
-    EXPECT_EQ(file.Size(), static_cast<std::int64_t>(size));
-    EXPECT_EQ(file.Head(), bytes.substr(0, FileSample::kHeadSize));
-    EXPECT_EQ(file.Tail(), bytes.substr(size - std::min(size, FileSample::kTailSize)));
-    for (std::size_t offset = 0; offset <= size; offset += 1 + size / 13)
-      for (std::size_t count : {std::size_t{0}, std::size_t{1}, std::size_t{32}, std::size_t{5000}}) {
-        std::string spill;
-        const auto got = file.Bytes(static_cast<std::int64_t>(offset), count, spill);
-        if (offset + count > size)
-          EXPECT_FALSE(got) << size << " " << offset << " " << count;
-        else
-          EXPECT_EQ(got.value_or("-"), bytes.substr(offset, count)) << size << " " << offset;
-      }
-    std::string read;
-    char chunk[kEditorChunkSize];
-    for (std::size_t n; (n = file.ReadNext(chunk, sizeof chunk)) > 0;) read.append(chunk, n);
-    EXPECT_EQ(read, bytes);
+    for (const auto& way : ways) {
+      SCOPED_TRACE(std::string(way.way) + ", size " + std::to_string(size));
+      if (way.dropped) DropFromCache(path);
+      FileSample file;
+      FileSample::OpenResult opened = way.open(file);
+      if (opened == FileSample::OpenResult::kRead && &way != &ways[0]) opened = file.Finish();
+      ASSERT_EQ(opened, FileSample::OpenResult::kRead);
+      EXPECT_EQ(file.Size(), static_cast<std::int64_t>(size));
+      EXPECT_EQ(file.Head(), bytes.substr(0, FileSample::kHeadSize));
+      EXPECT_EQ(file.Tail(), bytes.substr(size - std::min(size, FileSample::kTailSize)));
+      for (std::size_t offset = 0; offset <= size; offset += 1 + size / 13)
+        for (std::size_t count : {std::size_t{0}, std::size_t{1}, std::size_t{32}, std::size_t{5000}}) {
+          std::string spill;
+          const auto got = file.Bytes(static_cast<std::int64_t>(offset), count, spill);
+          if (offset + count > size)
+            EXPECT_FALSE(got) << offset << " " << count;
+          else
+            EXPECT_EQ(got.value_or("-"), bytes.substr(offset, count)) << offset;
+        }
+      std::string read;
+      char chunk[kEditorChunkSize];
+      for (std::size_t n; (n = file.ReadNext(chunk, sizeof chunk)) > 0;) read.append(chunk, n);
+      EXPECT_EQ(read, bytes);
+    }
   }
-  FileSample missing;
-  EXPECT_EQ(missing.Open(dir.file("missing")), FileSample::OpenResult::kCannotOpen);
+  close(folder);
+}
+
+// Only regular files are opened, and nothing waits: not a FIFO without a writer, not a
+// device, not a folder.
+TEST(FileSample, AnythingButARegularFileIsRefusedWithoutWaiting) {
+  TempDir dir;
+  const std::string fifo = dir.file("pipe.mp3");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(symlink(fifo.c_str(), dir.file("link.mp3").c_str()), 0);
+  const int folder = open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const struct {
+    std::string path;
+    FileSample::OpenResult result;
+  } cases[] = {
+      {fifo, FileSample::OpenResult::kNotRegular},
+      {dir.file("link.mp3"), FileSample::OpenResult::kNotRegular},
+      {"/dev/null", FileSample::OpenResult::kNotRegular},
+      {dir.path(), FileSample::OpenResult::kNotRegular},
+      {dir.file("missing.mp3"), FileSample::OpenResult::kCannotOpen},
+  };
+  EXPECT_TRUE(test::FinishesWithin(
+      std::chrono::seconds(10),
+      [&] {
+        for (const auto& c : cases) {
+          FileSample file;
+          EXPECT_EQ(file.Open(c.path), c.result) << c.path;
+          EXPECT_EQ(CreateTagForFile(c.path)->GetTagType(), kTagNone) << c.path;
+        }
+        // Opened relative to its folder, as a scan does after the folder said "file".
+        FileSample file;
+        EXPECT_EQ(file.Start(folder, "pipe.mp3", false), FileSample::OpenResult::kNotRegular);
+      },
+      [&] { test::ReleaseFifoReaders({fifo}); }));
+  close(folder);
 }
 
 }  // namespace
