@@ -89,15 +89,24 @@ void FolderWalk::ReadEntries(Level& level) {
       at += entry->d_reclen;
       const char* name = entry->d_name;
       if (name[0] == '.') continue;
-      const unsigned char type = entry->d_type;
-      const bool keep = type == DT_DIR                       ? recursive_
-                        : type == DT_REG || type == DT_LNK   ? filter_.MatchesFilter(name)
-                        : type == DT_UNKNOWN                 ? recursive_ || filter_.MatchesFilter(name)
-                                                             : false;
-      if (!keep) continue;
-      level.entries += static_cast<char>(type);
+      if (!Wanted(entry->d_type, name)) continue;
+      level.entries += static_cast<char>(entry->d_type);
       level.entries.append(name).push_back('\0');
     }
+  }
+}
+
+bool FolderWalk::Wanted(unsigned char type, const char* name) const {
+  switch (type) {
+    case DT_DIR:
+      return recursive_;
+    case DT_REG:
+    case DT_LNK:
+      return filter_.MatchesFilter(name);
+    case DT_UNKNOWN:
+      return recursive_ || filter_.MatchesFilter(name);
+    default:
+      return false;
   }
 }
 

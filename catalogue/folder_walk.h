@@ -73,6 +73,9 @@ class FolderWalk {
   // false (and the folder named unreadable) when it cannot.
   bool Enter(int fd);
   void ReadEntries(Level& level);
+  // Whether an entry is kept to be listed or entered; of one whose type the directory does
+  // not tell, that is decided when it is met.
+  bool Wanted(unsigned char type, const char* name) const;
   // Leaves the current folder for the one above it; false when no descriptor was left.
   bool Leave(bool lastChance);
   int Reopen(std::size_t index, int childFd);

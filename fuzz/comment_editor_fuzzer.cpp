@@ -1,5 +1,5 @@
 // The comment editor over input and output in memory. OpenEditor must never crash on any
-// bytes, and OpenEditorForReading (the folder scan's, over the program's own page reader)
+// bytes, and OpenEditorForReading (the folder scan's, which leaves the setup header unparsed)
 // must come to the same result, error or vendor and comments. A stream that opened is
 // written with its comments plus one more, and what is written opens again with the same
 // vendor and exactly those comments. A write that stops short must fail.
