@@ -2,11 +2,8 @@
 
 namespace marlinote {
 
-ReadAhead::ReadAhead(FolderWalk& walk, std::vector<UnreadablePath>& unreadable, std::size_t window)
-    : walk_(walk),
-      unreadable_(unreadable),
-      window_(window > 0 ? window : 1),
-      ring_(std::make_unique<File[]>(window_)) {}
+ReadAhead::ReadAhead(FolderWalk& walk, std::vector<UnreadablePath>& unreadable)
+    : walk_(walk), unreadable_(unreadable), ring_(std::make_unique_for_overwrite<File[]>(kWindow)) {}
 
 ReadAhead::File* ReadAhead::Next() {
   if (out_) {
@@ -16,7 +13,7 @@ ReadAhead::File* ReadAhead::Next() {
   Fill();
   if (count_ == 0) return nullptr;
   File& file = ring_[head_];
-  head_ = (head_ + 1) % window_;
+  head_ = (head_ + 1) % kWindow;
   --count_;
   if (file.result == FileSample::OpenResult::kRead) file.result = file.sample.Finish();
   out_ = &file;
@@ -24,7 +21,7 @@ ReadAhead::File* ReadAhead::Next() {
 }
 
 void ReadAhead::Fill() {
-  while (count_ < window_ && !ended_) {
+  while (count_ < kWindow && !ended_) {
     // With nothing opened ahead, no descriptor of ours is left to give back.
     const bool lastChance = count_ == 0;
     if (!pending_) {
@@ -33,7 +30,7 @@ void ReadAhead::Fill() {
       if (step != FolderWalk::Step::kFile) return;
       pending_ = true;
     }
-    File& file = ring_[(head_ + count_) % window_];
+    File& file = ring_[(head_ + count_) % kWindow];
     const Opened opened = Open(file, lastChance);
     if (opened == Opened::kNoDescriptor) return;
     pending_ = false;
