@@ -21,7 +21,12 @@ ReadAhead::File* ReadAhead::Next() {
 }
 
 void ReadAhead::Fill() {
-  while (count_ < kWindow && !ended_) {
+  // The same slot while one file at a time is read, so that its buffer stays in the
+  // processor's cache.
+  if (count_ == 0) head_ = 0;
+  // Reading ahead gains nothing while the page cache holds the files.
+  const std::size_t window = expectCached_ ? 1 : kWindow;
+  while (count_ < window && !ended_) {
     // With nothing opened ahead, no descriptor of ours is left to give back.
     const bool lastChance = count_ == 0;
     if (!pending_) {

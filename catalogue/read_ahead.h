@@ -16,7 +16,8 @@ namespace marlinote {
 // that probes them in turn. The next kWindow files are opened ahead of the one handed out
 // and the kernel is asked to read their bytes meanwhile (those it holds are taken at once),
 // so that the disk works on many files while the thread waits for one. While the files are
-// found in the page cache, their bytes are simply taken, and the kernel is not asked.
+// found in the page cache, they are read one at a time as they are needed, and the kernel
+// is not asked.
 //
 // Files opened ahead hold a descriptor each. When none is left, no more are opened ahead
 // until those are used; a file that cannot be opened even then, with every folder the walk

@@ -80,8 +80,8 @@ FileSample::OpenResult FileSample::Start(int folderFd, const char* name, bool ex
   const OpenResult opened = Opened();
   if (opened != OpenResult::kRead) return opened;
   if (!expectCached) AskKernel();
-  TakeCached(ranges_[0], buffer_);
-  TakeCached(ranges_[1], buffer_ + kHeadSize);
+  // The tail is looked for only where the head was found: a file is seldom cached in part.
+  if (TakeCached(ranges_[0], buffer_)) TakeCached(ranges_[1], buffer_ + kHeadSize);
   if (expectCached && !WasCached()) AskKernel();
   return OpenResult::kRead;
 }
@@ -114,7 +114,7 @@ FileSample::OpenResult FileSample::Opened() {
   return OpenResult::kRead;
 }
 
-void FileSample::TakeCached(Range& range, char* to) {
+bool FileSample::TakeCached(Range& range, char* to) {
   while (range.done < range.length) {
     iovec part{to + range.done, range.length - range.done};
     // Never waits for the disk: fails, or reads less, where the page cache lacks a page.
@@ -124,9 +124,10 @@ void FileSample::TakeCached(Range& range, char* to) {
     } else if (n < 0 && errno == EINTR) {
       continue;
     } else {
-      return;
+      return false;
     }
   }
+  return true;
 }
 
 void FileSample::AskKernel() {

@@ -75,7 +75,8 @@ class FileSample {
 
   // After the open: checks what was opened and lays out the ranges to read.
   OpenResult Opened();
-  void TakeCached(Range& range, char* to);
+  // Reads what the page cache holds of the range; whether that was all of it.
+  bool TakeCached(Range& range, char* to);
   void AskKernel();
   // The bytes at [offset, offset + count) when the buffer holds them, else null.
   const char* Buffered(std::int64_t offset, std::size_t count) const;
