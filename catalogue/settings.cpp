@@ -70,6 +70,10 @@ void LoadSettings(SettingsStore& store, MainSettings& settings, SettingsWindow& 
     settings.FileExtSync = 0;
     settings.DataTypeCheck = true;
   }
+  // Kept apart from the values above, which older settings files hold without it.
+  settings.LastFolder.clear();
+  if (reg.OpenKey(kSettingsKey, false) && !reg.ReadString("LastFolder", settings.LastFolder))
+    settings.LastFolder.clear();
 }
 
 void CaptureColumnWidths(ColumnArray& columns, const SettingsWindow& window) {
@@ -98,7 +102,8 @@ bool SaveSettings(SettingsStore& store, MainSettings& settings, const SettingsWi
     mainOk = mainOk && reg.WriteInteger(value.name, window.GetMetric(value.metric));
   mainOk = mainOk && reg.WriteInteger("FileExtSync", settings.FileExtSync) &&
            reg.WriteBool("DataTypeCheck", settings.DataTypeCheck) &&
-           reg.WriteBool("ApeUtf8", settings.ApeUtf8);
+           reg.WriteBool("ApeUtf8", settings.ApeUtf8) &&
+           reg.WriteString("LastFolder", settings.LastFolder);
   reg.CloseKey();
   return store.Flush() && columnsOk && mainOk;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "catalogue/column_table.h"
@@ -17,6 +18,8 @@ struct MainSettings {
   bool DataTypeCheck = true;
   // New APE tags are written as UTF-8 (version 2000, with a header) instead of code page 932.
   bool ApeUtf8 = false;
+  // The folder listed last (native bytes), selected in the folder tree at the next start.
+  std::string LastFolder;
 };
 
 // What the settings read from and apply to the window.
@@ -48,15 +51,16 @@ bool LoadApeUtf8(SettingsStore& store);
 // LoadColumnTable, then the main key's "WindowLeft", "WindowTop", "WindowWidth",
 // "WindowHeight" and "FolderViewWidth", each applied to the window as soon as it is read,
 // then "FileExtSync" and "DataTypeCheck". When any of these cannot be read, the reading ends
-// there and the switches become 0 and true. "ApeUtf8" is read apart (LoadApeUtf8). Never
-// fails outward.
+// there and the switches become 0 and true. "ApeUtf8" is read apart (LoadApeUtf8), and so is
+// "LastFolder": missing or not a text, it is empty. Never fails outward.
 void LoadSettings(SettingsStore& store, MainSettings& settings, SettingsWindow& window);
 
 // Takes the widths of the list's columns into the enabled entries, in order.
 void CaptureColumnWidths(ColumnArray& columns, const SettingsWindow& window);
 
 // CaptureColumnWidths, then writes every column key (the first failure ends the column
-// keys) and the main key's values, and flushes the store. True when everything was stored.
+// keys) and the main key's values, "LastFolder" last, and flushes the store. True when
+// everything was stored.
 bool SaveSettings(SettingsStore& store, MainSettings& settings, const SettingsWindow& window);
 
 }  // namespace marlinote

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <iterator>
 #include <numeric>
 
 namespace marlinote {
@@ -15,6 +16,13 @@ std::unique_ptr<TAbstractTag> TTagList::Replace(int index, std::unique_ptr<TAbst
   assert(entry);
   entries_[static_cast<std::size_t>(index)].swap(entry);
   return entry;
+}
+
+void TTagList::MoveTo(TTagList& other) {
+  if (&other == this) return;
+  other.entries_.insert(other.entries_.end(), std::make_move_iterator(entries_.begin()),
+                        std::make_move_iterator(entries_.end()));
+  entries_.clear();
 }
 
 void TTagList::Sort(const std::function<int(int a, int b)>& compare) {

@@ -25,6 +25,8 @@ class TTagList {
   std::unique_ptr<TAbstractTag> Replace(int index, std::unique_ptr<TAbstractTag> entry);
   // Destroys every entry.
   void Clear() { entries_.clear(); }
+  // Moves every entry, in order, to the end of `other`; this list is left empty.
+  void MoveTo(TTagList& other);
 
   // Reorders the entries by a comparison of two entry indices (negative, zero or positive)
   // taken before the sort, so that a caller can compare values it computed once per

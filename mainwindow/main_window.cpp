@@ -6,25 +6,31 @@
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 
 #include "catalogue/folder_scan.h"
 #include "dialogs/fonts.h"
 #include "foldertree/folder_view.h"
 #include "mainwindow/app_title.h"
 #include "mainwindow/application.h"
+#include "mainwindow/batch_run.h"
 #include "mainwindow/csv_export_command.h"
 #include "mainwindow/setup_commands.h"
 #include "mainwindow/tag_edit_command.h"
 #include "mainwindow/tag_type_change.h"
 #include "mainwindow/qt_user_interface.h"
+#include "mainwindow/status_texts.h"
 #include "mainwindow/tag_list_model.h"
 #include "platform/reg_file_store.h"
 
@@ -47,10 +53,17 @@ TMainWindow::TMainWindow(std::unique_ptr<UserInterface> ui,
       PopupMenu_TagListView(new QMenu(this)),
       PopupMenu_FileSort(new QMenu(this)),
       PopupMenu_FolderView(new QMenu(this)),
+      StatusText(new QLabel),
+      StatusReport(new QLabel),
+      ScanStopButton(new QPushButton(QStringLiteral("中止"))),
       ui_(ui ? std::move(ui) : std::make_unique<QtUserInterface>(this)),
       store_(store ? std::move(store) : std::make_unique<RegFileStore>(DefaultSettingsPath())),
       model_(new TagListModel(state_.files, state_.settings.ColumnTable, this)),
-      csvExport_(std::make_unique<CsvExportCommand>()) {
+      csvExport_(std::make_unique<CsvExportCommand>()),
+      lister_(ListFolder),
+      progressTimer_(new QTimer(this)),
+      giveUpTimer_(new QTimer(this)),
+      stopShortcut_(new QShortcut(QKeySequence(Qt::Key_Escape), this)) {
   setWindowTitle(kAppTitle);
   setFont(DialogFont());
   // The position is the frame's and the size the window's own, as the settings read them.
@@ -100,9 +113,7 @@ TMainWindow::TMainWindow(std::unique_ptr<UserInterface> ui,
     PopupMenu_FolderView->popup(FolderView->viewport()->mapToGlobal(pos));
   });
 
-  statusBar()->setObjectName("StatusBar");
-  statusBar()->setSizeGripEnabled(true);
-
+  BuildStatusBar();
   BuildMenus();
   BuildToolBars();
   BuildPopupMenus();
@@ -124,9 +135,17 @@ void TMainWindow::FormCreate() {
   KeepOnScreen();
   BuildColumns();
   state_.SortType = kSortNameAscend;
+  SelectLastFolder();
 }
 
 void TMainWindow::FormDestroy() {
+  // A scan still running is stopped; its thread is given as long as a stop gives it to end
+  // before the program does, and is otherwise left behind.
+  if (scan_) {
+    scan_->Stop();
+    scan_->WaitUntilEnded(std::chrono::milliseconds(kGiveUpAfterMs));
+    scan_.reset();
+  }
   model_->Refill([this] { state_.files.Clear(); });
   state_.filters.WriteFilterList(kFilterFile, *ui_);
   SaveSettings(*store_, state_.settings, *this);
@@ -153,11 +172,15 @@ void TMainWindow::CloseOnStopSignal() {
       Qt::QueuedConnection);
 }
 
+// A close asked for while a save over several files runs (before its dialog shows and blocks
+// the window) stops that work before its next file.
 void TMainWindow::closeEvent(QCloseEvent* event) {
-  if (closeUnasked_ || FormCloseQuery())
+  if (closeUnasked_ || FormCloseQuery()) {
+    StopLongWork();
     event->accept();
-  else
+  } else {
     event->ignore();
+  }
 }
 
 void TMainWindow::showEvent(QShowEvent* event) {
@@ -245,18 +268,10 @@ std::vector<int> TMainWindow::SelectedRows() const {
   return rows;
 }
 
-void TMainWindow::ScanFolder() { ListCurrentFolder(false); }
-
-void TMainWindow::SearchAll() { ListCurrentFolder(true); }
-
-void TMainWindow::ListCurrentFolder(bool recursive) {
-  const std::string folder = FolderView->directory();
-  state_.listedFolder = folder;
-  model_->Refill(
-      [&] { ListFolder(state_.files, folder, state_.filters, recursive, state_.SortType); });
-}
+void TMainWindow::Report(const BatchOutcome& outcome) { StatusReport->setText(BatchText(outcome)); }
 
 void TMainWindow::SortFiles(int order) {
+  if (Scanning()) return;
   state_.SortType = order;
   model_->Refill([&] { marlinote::SortFiles(state_.files, order); });
 }
@@ -310,16 +325,19 @@ CommandContext TMainWindow::Context() {
 }
 
 void TMainWindow::EditSelectedTags() {
+  if (Scanning()) return;
   CommandContext context = Context();
-  marlinote::EditSelectedTags(context, SelectedRows());
+  if (const auto outcome = marlinote::EditSelectedTags(context, SelectedRows())) Report(*outcome);
 }
 
 void TMainWindow::ConvertSelectedTagTypes(int type) {
+  if (Scanning()) return;
   CommandContext context = Context();
-  marlinote::ConvertSelectedTagTypes(context, type, SelectedRows());
+  Report(marlinote::ConvertSelectedTagTypes(context, type, SelectedRows()));
 }
 
 void TMainWindow::ExportTagListCsv() {
+  if (Scanning()) return;
   CommandContext context = Context();
   csvExport_->ExportTagListCsv(context);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -8,15 +9,20 @@
 
 #include "catalogue/settings.h"
 #include "foldertree/folder_namespace.h"
-#include "mainwindow/user_interface.h"
-#include "platform/settings_store.h"
 #include "mainwindow/command_context.h"
+#include "mainwindow/folder_scan_job.h"
+#include "mainwindow/user_interface.h"
 #include "mainwindow/window_state.h"
+#include "platform/settings_store.h"
 
 class QAction;
+class QLabel;
 class QMenu;
+class QPushButton;
+class QShortcut;
 class QSplitter;
 class QTableView;
+class QTimer;
 class QToolBar;
 class QToolButton;
 
@@ -25,9 +31,15 @@ namespace marlinote {
 class CsvExportCommand;
 class TFolderView;
 class TagListModel;
+struct BatchOutcome;
 
 // The one window: the folder tree on the left, the tag list of the chosen folder on the
-// right, menus and tool buttons whose integer Tag says which command they run.
+// right, menus and tool buttons whose integer Tag says which command they run, and a status
+// bar that tells what the list holds and what the last save did.
+//
+// A folder is listed on a thread of its own (FolderScanJob) while the window goes on; the
+// list is filled in one go when the scan has ended or was stopped. Until then the list is
+// empty and the commands that need it are disabled.
 class TMainWindow : public QMainWindow, private SettingsWindow {
   Q_OBJECT
 
@@ -42,7 +54,8 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   WindowState& State() { return state_; }
   TagListModel& Model() { return *model_; }
 
-  // Commands of the window. The scans and the sort redraw the whole list.
+  // Commands of the window. The scans and the sort redraw the whole list; those that need the
+  // list (tag edit, type change, CSV export, sort) do nothing while a scan runs.
   void ScanFolder();
   void SearchAll();
   void SortFiles(int order);
@@ -59,6 +72,27 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   // type change over several files stops before its next file, then the window closes as
   // its close command does, without the close question.
   void CloseOnStopSignal();
+  // What the command line names: a folder is selected in the tree and listed; for a file, its
+  // folder is listed and the file's row selected once the list is there. A relative path is
+  // taken from the current folder. False, with a word in the status bar, when there is no
+  // such folder or file, or it does not answer within kPathAnswerWait.
+  bool Open(const std::string& path);
+  // Whether a folder scan runs.
+  bool Scanning() const { return scan_ != nullptr; }
+  // Stops the running scan: the list shows the files found so far. A scan whose thread does
+  // not stop within kGiveUpAfterMs (stuck in a read) is left behind.
+  void StopScan();
+  // The window is to close: a scan stops, and a save or type change over several files stops
+  // before its next file.
+  void StopLongWork();
+  // Tests give a scan they can hold up; ListFolder by default.
+  void SetFolderLister(FolderLister lister) { lister_ = std::move(lister); }
+
+  static constexpr int kGiveUpAfterMs = 100;
+  // How long a path named on the command line, or the folder listed last, may take to answer.
+  static constexpr std::chrono::milliseconds kPathAnswerWait{500};
+  // How soon a scan shows its progress, and how often it is updated.
+  static constexpr int kProgressEveryMs = 100;
 
   // The selected rows in ascending order.
   std::vector<int> SelectedRows() const;
@@ -80,6 +114,9 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   QMenu* const PopupMenu_TagListView;
   QMenu* const PopupMenu_FileSort;
   QMenu* const PopupMenu_FolderView;
+  QLabel* const StatusText;
+  QLabel* const StatusReport;
+  QPushButton* const ScanStopButton;
 
  protected:
   // No menu of Qt's own on the menu bar or the tool bars: its one item would hide the tool
@@ -101,7 +138,14 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   void BuildColumns();
   void Reselect(const std::vector<int>& rows, int current);
   void KeepOnScreen();
-  void ListCurrentFolder(bool recursive);
+  void BuildStatusBar();
+  void SelectLastFolder();
+  void StartListing(const std::string& folder, bool recursive);
+  void ScanEnded();
+  void ShowListing(FolderListing listing);
+  void ShowScanProgress();
+  void SetListCommandsEnabled(bool enabled);
+  void Report(const BatchOutcome& outcome);
   void ApplyFolderViewWidth();
   CommandContext Context();
   // Runs a handler; an exception that leaves it is shown in the error box and the window goes
@@ -118,6 +162,17 @@ class TMainWindow : public QMainWindow, private SettingsWindow {
   WindowState state_;
   TagListModel* const model_;
   std::unique_ptr<CsvExportCommand> csvExport_;
+  FolderLister lister_;
+  std::unique_ptr<FolderScanJob> scan_;
+  bool listedRecursive_ = false;
+  // A file named on the command line, whose row is selected when its folder is listed.
+  std::string selectWhenListed_;
+  QTimer* const progressTimer_;
+  QTimer* const giveUpTimer_;
+  QShortcut* const stopShortcut_;
+  // The commands that need the list, disabled while a scan runs.
+  std::vector<QAction*> listActions_;
+  std::vector<QWidget*> listButtons_;
   // The folder tree's width until the splitter is first laid out; from then on the
   // splitter's own.
   int folderViewWidth_ = 180;

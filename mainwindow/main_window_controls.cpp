@@ -1,11 +1,18 @@
-// The menus, tool buttons and popup menus of the main window, and the handlers that
-// dispatch them by their integer Tag.
+// The menus, tool buttons, popup menus and status bar of the main window, and the handlers
+// that dispatch them by their integer Tag.
 #include <QAction>
 #include <QCursor>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <tuple>
 
 #include "foldertree/folder_view.h"
 #include "mainwindow/images.h"
@@ -44,6 +51,36 @@ QAction* TMainWindow::AddAction(QMenu* menu, const char* name, const QString& ca
             [this, action, handler] { RunGuarded([this, action, handler] { (this->*handler)(action); }); });
   menu->addAction(action);
   return action;
+}
+
+void TMainWindow::BuildStatusBar() {
+  statusBar()->setObjectName("StatusBar");
+  statusBar()->setSizeGripEnabled(true);
+  StatusText->setObjectName("StatusText");
+  // A long folder path is cut at the right rather than widening the window.
+  StatusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  StatusText->setMinimumWidth(1);
+  StatusText->setTextFormat(Qt::PlainText);
+  statusBar()->addWidget(StatusText, 1);
+  StatusReport->setObjectName("StatusReport");
+  StatusReport->setTextFormat(Qt::PlainText);
+  statusBar()->addPermanentWidget(StatusReport);
+  ScanStopButton->setObjectName("ScanStopButton");
+  ScanStopButton->setToolTip(QStringLiteral("検索を中止して、見つかったファイルを表示 (Esc)"));
+  ScanStopButton->setFocusPolicy(Qt::NoFocus);
+  ScanStopButton->hide();
+  statusBar()->addPermanentWidget(ScanStopButton);
+  connect(ScanStopButton, &QPushButton::clicked, this, [this] { RunGuarded([this] { StopScan(); }); });
+
+  stopShortcut_->setContext(Qt::WindowShortcut);
+  stopShortcut_->setEnabled(false);
+  connect(stopShortcut_, &QShortcut::activated, this, [this] { RunGuarded([this] { StopScan(); }); });
+  progressTimer_->setInterval(kProgressEveryMs);
+  connect(progressTimer_, &QTimer::timeout, this, [this] { ShowScanProgress(); });
+  giveUpTimer_->setSingleShot(true);
+  giveUpTimer_->setInterval(kGiveUpAfterMs);
+  connect(giveUpTimer_, &QTimer::timeout, this,
+          [this] { RunGuarded([this] { if (scan_) ShowListing(scan_->Take()); }); });
 }
 
 void TMainWindow::BuildMenus() {
@@ -87,6 +124,8 @@ void TMainWindow::BuildToolBars() {
       connect(button, &QToolButton::clicked, this,
               [this, button] { RunGuarded([this, button] { ToolButtonsClick(button); }); });
       band->addWidget(button);
+      // Tag edit and CSV export work on the list.
+      if (info.tag < 10) listButtons_.push_back(button);
     }
     coolBar->addWidget(band);
   };
@@ -103,11 +142,13 @@ void TMainWindow::BuildToolBars() {
 
 void TMainWindow::BuildPopupMenus() {
   PopupMenu_TagListView->setObjectName("PopupMenu_TagListView");
-  AddAction(PopupMenu_TagListView, "TagEdit", "タグの編集", 0, &TMainWindow::TagListViewMenuClick);
+  listActions_.push_back(AddAction(PopupMenu_TagListView, "TagEdit", "タグの編集", 0,
+                                   &TMainWindow::TagListViewMenuClick));
   QMenu* change = PopupMenu_TagListView->addMenu("タグの種類を変更");
   change->setObjectName("ChangeTagTypeMenu");
   change->menuAction()->setObjectName("ChangeTagType");
   SetTag(change->menuAction(), 0);
+  listActions_.push_back(change->menuAction());
   AddAction(change, "ChangeTagTypeMApe", "Monkye's APE", 1, &TMainWindow::ChageTagClick)
       ->setIcon(TagMark(kTagApe));
   AddAction(change, "TagTypeID3v1", "ID3v1.1", 0, &TMainWindow::ChageTagClick)
@@ -118,14 +159,13 @@ void TMainWindow::BuildPopupMenus() {
   AddAction(change, "ChangeTagTypeOgg", "OggVorbis", 2, nullptr)->setIcon(TagMark(kTagOgg));
 
   PopupMenu_FileSort->setObjectName("PopupMenu_FileSort");
-  AddAction(PopupMenu_FileSort, "Sort_NameAscend", "ファイル名で昇順ソート", 0,
-            &TMainWindow::FileSortMenuClick);
-  AddAction(PopupMenu_FileSort, "Sort_NameDescend", "ファイル名で降順ソート", 1,
-            &TMainWindow::FileSortMenuClick);
-  AddAction(PopupMenu_FileSort, "Sort_ExtendAscend", "拡張子で昇順ソート", 2,
-            &TMainWindow::FileSortMenuClick);
-  AddAction(PopupMenu_FileSort, "Sort_ExtendDescend", "拡張子で降順ソート", 3,
-            &TMainWindow::FileSortMenuClick);
+  for (const auto& [name, caption, tag] :
+       {std::tuple{"Sort_NameAscend", "ファイル名で昇順ソート", 0},
+        std::tuple{"Sort_NameDescend", "ファイル名で降順ソート", 1},
+        std::tuple{"Sort_ExtendAscend", "拡張子で昇順ソート", 2},
+        std::tuple{"Sort_ExtendDescend", "拡張子で降順ソート", 3}})
+    listActions_.push_back(
+        AddAction(PopupMenu_FileSort, name, caption, tag, &TMainWindow::FileSortMenuClick));
   AddAction(PopupMenu_FileSort, "Filtering", "フィルタ設定", 4, &TMainWindow::FileSortMenuClick);
 
   PopupMenu_FolderView->setObjectName("PopupMenu_FolderView");

@@ -1,12 +1,15 @@
 #include "mainwindow/qt_user_interface.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QUrl>
 
 #include "mainwindow/app_title.h"
@@ -29,6 +32,45 @@ void SetButtons(QMessageBox& box, QMessageBox::StandardButtons buttons) {
   if (QAbstractButton* yes = box.button(QMessageBox::Yes)) yes->setText(QStringLiteral("はい(&Y)"));
   if (QAbstractButton* no = box.button(QMessageBox::No)) no->setText(QStringLiteral("いいえ(&N)"));
 }
+
+// Qt's progress dialog, window-modal, shown once the work has taken half a second. It is
+// drawn, and its button heard, between two files.
+class QtProgress : public ProgressDisplay {
+ public:
+  QtProgress(QWidget* owner, const std::string& caption, int files)
+      : dialog_(owner), files_(files) {
+    dialog_.setObjectName(QStringLiteral("BatchProgress"));
+    dialog_.setWindowTitle(QString::fromStdString(caption));
+    dialog_.setWindowModality(Qt::WindowModal);
+    dialog_.setCancelButtonText(QStringLiteral("中止"));
+    dialog_.setAutoClose(false);
+    dialog_.setAutoReset(false);
+    dialog_.setRange(0, files);
+    dialog_.setMinimumDuration(500);
+    dialog_.setMinimumWidth(dialog_.fontMetrics().averageCharWidth() * 50);
+  }
+
+  bool Show(int done, const std::string& fileName) override {
+    // The name is shortened in its middle, so a long one neither widens the dialog nor
+    // hides where it ends.
+    const QFontMetrics metrics = dialog_.fontMetrics();
+    const QString name = metrics.elidedText(QFile::decodeName(fileName.c_str()), Qt::ElideMiddle,
+                                            metrics.averageCharWidth() * 44);
+    const QLocale locale;
+    dialog_.setLabelText(QStringLiteral("処理中: %1\n%2 / %3 個のファイルを処理しました")
+                             .arg(name, locale.toString(done), locale.toString(files_)));
+    dialog_.setValue(done);
+    // Until the dialog shows, and with it blocks the window, the window is drawn but takes
+    // no input: a click on a folder now would empty the list under the work.
+    QCoreApplication::processEvents(dialog_.isVisible() ? QEventLoop::AllEvents
+                                                        : QEventLoop::ExcludeUserInputEvents);
+    return !dialog_.wasCanceled();
+  }
+
+ private:
+  QProgressDialog dialog_;
+  int files_;
+};
 
 }  // namespace
 
@@ -76,6 +118,11 @@ std::optional<std::string> QtUserInterface::AskSaveFileName(const SaveFileReques
     dialog.selectFile(inFolder ? QFileInfo(request.proposedPath).fileName() : request.proposedPath);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
+}
+
+std::unique_ptr<ProgressDisplay> QtUserInterface::ShowProgress(const std::string& caption,
+                                                               int files) {
+  return std::make_unique<QtProgress>(owner_, caption, files);
 }
 
 void QtUserInterface::OpenWithAssociatedProgram(const std::string& path) {

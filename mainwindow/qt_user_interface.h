@@ -16,6 +16,7 @@ class QtUserInterface : public UserInterface {
   int ShowModal(QDialog& dialog) override;
   std::optional<std::string> AskSaveFileName(const SaveFileRequest& request) override;
   void OpenWithAssociatedProgram(const std::string& path) override;
+  std::unique_ptr<ProgressDisplay> ShowProgress(const std::string& caption, int files) override;
 
  private:
   QWidget* owner_;

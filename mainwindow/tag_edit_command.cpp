@@ -72,12 +72,38 @@ void GuardGenre(TTagEditForm& form, const TTagList& files, const std::vector<int
     form.SetGenreTest([](const std::string& genre) { return FindGenreIndex(genre).has_value(); });
 }
 
+// Writes the fields into the file of `row`; its row then shows what the file holds.
+FileOutcome Save(CommandContext& context, int row, const FieldList& edits) {
+  TAbstractTag& tag = context.state.files.Get(row);
+  switch (SaveFields(tag, edits)) {
+    case SaveResult::kSaved:
+      ReadBack(context.state, row);
+      return FileOutcome::kWritten;
+    case SaveResult::kUnchanged:
+    case SaveResult::kNoTagKind:
+      return FileOutcome::kUntouched;
+    case SaveResult::kRemoveFailed:
+    case SaveResult::kWriteFailed:
+    case SaveResult::kTagLost:
+      break;
+    case SaveResult::kLayoutRefused:
+      // Not written, so counted with the failures.
+      context.ui.Show(tag.GetFileName() + kMultiplexedOgg, kCaptionWarning, kStyleWarning);
+      return FileOutcome::kFailed;
+  }
+  context.ui.Show(AccessMessage(tag.GetFileName()), kCaptionError, kStyleError);
+  return FileOutcome::kFailed;
+}
+
 }  // namespace
 
-void EditSelectedTags(CommandContext& context, const std::vector<int>& rows) {
-  if (rows.empty()) return;
+std::optional<BatchOutcome> EditSelectedTags(CommandContext& context,
+                                             const std::vector<int>& rows) {
+  if (rows.empty()) return std::nullopt;
   TTagEditForm form(context.owner, context.ui);
   std::optional<Prefill> prefill;
+  // A tag kind given to the one file before the dialog opens is a write of its own.
+  FileOutcome converted = FileOutcome::kUntouched;
   if (rows.size() == 1) {
     const int row = rows.front();
     if (context.state.files.Get(row).GetTagType() == kTagNone &&
@@ -86,23 +112,32 @@ void EditSelectedTags(CommandContext& context, const std::vector<int>& rows) {
       int kind = kTagNone;
       const int answer = AskTagKind(context, kind);
       if (answer == kResultOk || answer == kResultYesToAll)
-        ConvertTagTypeOrReport(context, kind, row);
+        converted = ConvertTagTypeOrReport(context, kind, row);
     }
     prefill = FillForm(form, context.state.files.Get(row));
   }
   GuardGenre(form, context.state.files, rows);
   if (context.ui.ShowModal(form) == kResultOk)
-    ApplyTagEdit(context, form, rows, prefill ? &*prefill : nullptr);
+    return ApplyTagEdit(context, form, rows, prefill ? &*prefill : nullptr, converted);
+  if (converted == FileOutcome::kUntouched) return std::nullopt;
+  BatchOutcome outcome{.caption = kTagEditCaption, .files = 1, .done = 1};
+  (converted == FileOutcome::kWritten ? outcome.written : outcome.failed) = 1;
+  return outcome;
 }
 
-void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::vector<int>& rows,
-                  const Prefill* prefill) {
-  if (rows.empty()) return;
+BatchOutcome ApplyTagEdit(CommandContext& context, const TTagEditForm& form,
+                          const std::vector<int>& rows, const Prefill* prefill,
+                          FileOutcome before) {
+  BatchRun batch(context, kTagEditCaption, static_cast<int>(rows.size()));
+  if (rows.empty()) return batch.Outcome();
   const FieldList edits = FieldsToWrite(form, prefill);
   int lastAnswer = kResultOk;
   int chosenKind = kTagNone;
+  int lastRow = rows.front();
   for (int row : rows) {
-    if (context.state.stopRequested) break;
+    if (!batch.Next(context.state.files.Get(row).GetFileName())) break;
+    lastRow = row;
+    FileOutcome outcome = rows.size() == 1 ? before : FileOutcome::kUntouched;
     if (context.state.files.Get(row).GetTagType() == kTagNone) {
       if (lastAnswer == kResultOk || lastAnswer == kResultNo) {
         const std::string name = context.state.files.Get(row).GetFileName();
@@ -110,32 +145,17 @@ void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::
             kResultYes) {
           lastAnswer = AskTagKind(context, chosenKind);
           if (lastAnswer == kResultOk || lastAnswer == kResultYesToAll)
-            ConvertTagTypeOrReport(context, chosenKind, row);
+            outcome = ConvertTagTypeOrReport(context, chosenKind, row);
         }
       } else if (lastAnswer == kResultYesToAll) {
-        ConvertTagTypeOrReport(context, chosenKind, row);
+        outcome = ConvertTagTypeOrReport(context, chosenKind, row);
       }
     }
-    if (edits.empty()) continue;
-    TAbstractTag& tag = context.state.files.Get(row);
-    switch (SaveFields(tag, edits)) {
-      case SaveResult::kSaved:
-        ReadBack(context.state, row);
-        break;
-      case SaveResult::kUnchanged:
-      case SaveResult::kNoTagKind:
-        break;
-      case SaveResult::kRemoveFailed:
-      case SaveResult::kWriteFailed:
-      case SaveResult::kTagLost:
-        context.ui.Show(AccessMessage(tag.GetFileName()), kCaptionError, kStyleError);
-        break;
-      case SaveResult::kLayoutRefused:
-        context.ui.Show(tag.GetFileName() + kMultiplexedOgg, kCaptionWarning, kStyleWarning);
-        break;
-    }
+    if (!edits.empty()) outcome = Combine(outcome, Save(context, row, edits));
+    batch.Count(outcome);
   }
-  context.refreshRows(rows.front(), rows.back());
+  context.refreshRows(rows.front(), lastRow);
+  return batch.Outcome();
 }
 
 }  // namespace marlinote

@@ -3,8 +3,10 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 #include <vector>
 
+#include "mainwindow/batch_run.h"
 #include "mainwindow/command_context.h"
 
 namespace marlinote {
@@ -20,13 +22,17 @@ struct Prefill {
 
 // The tag edit dialog for the selected rows: one file is pre-filled from its tag, and a file
 // without a tag is first offered a tag kind. On "書換え実行" the ticked fields are written.
-void EditSelectedTags(CommandContext& context, const std::vector<int>& rows);
+// What was written, or nothing when no file was touched and the dialog was cancelled.
+std::optional<BatchOutcome> EditSelectedTags(CommandContext& context, const std::vector<int>& rows);
 
 // Writes the fields of the confirmed dialog into every selected file, offering a tag kind to
 // files that have none, then redraws the rows from the first to the last selected; a written
 // row shows what its file holds afterwards. A field is written as the dialog shows it; one
-// whose text is still what the pre-fill showed keeps the file's own bytes.
-void ApplyTagEdit(CommandContext& context, const TTagEditForm& form, const std::vector<int>& rows,
-                  const Prefill* prefill = nullptr);
+// whose text is still what the pre-fill showed keeps the file's own bytes. The files are
+// gone through by a BatchRun, which may stop the work between two of them. `before` is what
+// was done to a single selected file before the dialog opened (a tag kind given to it).
+BatchOutcome ApplyTagEdit(CommandContext& context, const TTagEditForm& form,
+                          const std::vector<int>& rows, const Prefill* prefill = nullptr,
+                          FileOutcome before = FileOutcome::kUntouched);
 
 }  // namespace marlinote

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,15 @@ struct SaveFileRequest {
   QString folder;            // where the dialog opens: the listed folder
 };
 
+// Shows how far a save or type change over several files has come; closes when destroyed.
+class ProgressDisplay {
+ public:
+  virtual ~ProgressDisplay() = default;
+  // `done` files are done and `fileName` (native bytes) comes next. False once the user has
+  // asked to stop.
+  virtual bool Show(int done, const std::string& fileName) = 0;
+};
+
 // Every blocking call of the main window goes through here: message boxes, modal dialogs,
 // the save dialog and handing a file to its associated program. Tests script the answers.
 class UserInterface : public MessageBoxes {
@@ -28,6 +38,8 @@ class UserInterface : public MessageBoxes {
   // The chosen path (native bytes), or nothing when the user cancelled.
   virtual std::optional<std::string> AskSaveFileName(const SaveFileRequest& request) = 0;
   virtual void OpenWithAssociatedProgram(const std::string& path) = 0;
+  // The progress of work over `files` files, under this caption; null shows nothing.
+  virtual std::unique_ptr<ProgressDisplay> ShowProgress(const std::string& caption, int files) = 0;
 };
 
 }  // namespace marlinote

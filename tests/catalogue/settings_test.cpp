@@ -141,12 +141,18 @@ TEST_F(LoadSettingsTest, AMissingMainValueStopsThereAndResetsBothSwitches) {
   EXPECT_EQ(settings_.FileExtSync, 0);
   EXPECT_TRUE(settings_.DataTypeCheck);
 
-  // FileExtSync read, DataTypeCheck of the wrong type: both switches reset all the same.
+  // FileExtSync read, DataTypeCheck of the wrong type: both switches reset all the same. The
+  // last folder is read whatever came of them; a number there reads as none.
   Put(store_, kMain, "FolderViewWidth", RegValue::Dword(250));
   Put(store_, kMain, "DataTypeCheck", RegValue::Text("0"));
+  Put(store_, kMain, "LastFolder", RegValue::Text("/music"));
   Load();
   EXPECT_EQ(settings_.FileExtSync, 0);
   EXPECT_TRUE(settings_.DataTypeCheck);
+  EXPECT_EQ(settings_.LastFolder, "/music");
+  Put(store_, kMain, "LastFolder", RegValue::Dword(1));
+  Load();
+  EXPECT_EQ(settings_.LastFolder, "");
 }
 
 // The APE encoding is read on its own: settings kept before it existed give Shift-JIS, and
@@ -239,6 +245,8 @@ TEST_F(SettingsFileTest, SavedSettingsComeBackAtTheNextStart) {
   saved.ColumnTable[kColumnComment].Enabled = false;
   saved.DataTypeCheck = false;
   saved.FileExtSync = 1;
+  // Any folder name a file system holds, quotes and line breaks too.
+  saved.LastFolder = "/home/me/\xE9\x9F\xB3\xE6\xA5\xBD/\"live\"\n2003";
   FakeWindow window;
   window.metrics[SettingsWindow::kLeft] = -4;
   window.columnWidths = {90, 91, 92, 93, 95, 96, 97};
@@ -260,6 +268,7 @@ TEST_F(SettingsFileTest, SavedSettingsComeBackAtTheNextStart) {
   EXPECT_EQ(loaded.ColumnTable[kColumnComment].Width, 100);
   EXPECT_EQ(loaded.FileExtSync, 1);
   EXPECT_FALSE(loaded.DataTypeCheck);
+  EXPECT_EQ(loaded.LastFolder, saved.LastFolder);
   EXPECT_EQ(next.metrics, window.metrics);
 
   // The command-line tool reads only the columns.

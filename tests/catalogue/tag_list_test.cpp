@@ -31,12 +31,23 @@ TEST(TTagList, OwnsItsEntriesAndHandsBackWhatReplaceTakesOut) {
     old.reset();
     EXPECT_EQ(destroyed, 1);
 
+    // Moved entries change owner, in order, and none is destroyed.
+    TTagList other;
+    other.Add(std::make_unique<CountedTag>("/o", destroyed));
+    list.MoveTo(other);
+    EXPECT_EQ(list.Count(), 0);
+    ASSERT_EQ(other.Count(), 3);
+    EXPECT_EQ(other.Get(1).GetFilePath(), "/c");
+    EXPECT_EQ(other.Get(2).GetFilePath(), "/b");
+    EXPECT_EQ(destroyed, 1);
+    other.MoveTo(list);
+
     list.Clear();
     EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(destroyed, 3);
+    EXPECT_EQ(destroyed, 4);
     list.Add(std::make_unique<CountedTag>("/d", destroyed));
   }
-  EXPECT_EQ(destroyed, 4);  // the list's end destroys what it still holds
+  EXPECT_EQ(destroyed, 5);  // the list's end destroys what it still holds
 }
 
 TEST(TTagList, SortComparesEntriesAtTheirIndicesBeforeTheSort) {

@@ -248,6 +248,7 @@ TEST_F(WindowTest, TheKeyboardListsAFolderAndEditsTheSelection) {
   EXPECT_EQ(tree->directory(), Media("b"));
   EXPECT_TRUE(ListedNames().empty());
   QTest::keyClick(tree, Qt::Key_Return);
+  WaitForList();
   EXPECT_EQ(ListedNames(), (std::vector<std::string>{"2.mp3", "3.mp3"}));
 
   SelectRows({0, 1});

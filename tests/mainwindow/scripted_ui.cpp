@@ -1,5 +1,7 @@
 #include "tests/mainwindow/scripted_ui.h"
 
+#include <QApplication>
+#include <QProgressDialog>
 #include <QTest>
 
 namespace marlinote::test {
@@ -20,6 +22,35 @@ int ScriptedUi::ShowModal(QDialog& dialog) {
   const int result = script(dialog);
   if (dialog.isVisible()) dialog.hide();
   return result;
+}
+
+namespace {
+
+class ScriptedProgress : public ProgressDisplay {
+ public:
+  ScriptedProgress(ScriptedUi& ui, std::unique_ptr<ProgressDisplay> shown)
+      : ui_(ui), shown_(std::move(shown)) {}
+  bool Show(int done, const std::string& fileName) override {
+    if (ui_.onProgress) ui_.onProgress(done, fileName);
+    return shown_->Show(done, fileName);
+  }
+
+ private:
+  ScriptedUi& ui_;
+  std::unique_ptr<ProgressDisplay> shown_;
+};
+
+}  // namespace
+
+std::unique_ptr<ProgressDisplay> ScriptedUi::ShowProgress(const std::string& caption, int files) {
+  progress.emplace_back(caption, files);
+  return std::make_unique<ScriptedProgress>(*this, qt_.ShowProgress(caption, files));
+}
+
+QProgressDialog* ProgressDialog() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* dialog = qobject_cast<QProgressDialog*>(widget)) return dialog;
+  return nullptr;
 }
 
 int Press(QAbstractButton* button) {

@@ -11,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include "mainwindow/qt_user_interface.h"
 #include "mainwindow/user_interface.h"
 #include "tests/dialogs/recording_message_boxes.h"
+
+class QProgressDialog;
 
 namespace marlinote::test {
 
@@ -45,6 +48,9 @@ class ScriptedUi : public UserInterface {
 
   void OpenWithAssociatedProgram(const std::string& path) override { opened.push_back(path); }
 
+  // Qt's own progress dialog, which `onProgress` sees before each file.
+  std::unique_ptr<ProgressDisplay> ShowProgress(const std::string& caption, int files) override;
+
   // Adds a script for the next dialog, which must be a `Form`.
   template <typename Form>
   void Next(std::function<int(Form&)> script) {
@@ -66,6 +72,13 @@ class ScriptedUi : public UserInterface {
   std::deque<std::optional<std::string>> saveNames;
   std::vector<SaveFileRequest> saveRequests;
   std::vector<std::string> opened;
+  // Runs before each file of work over several files, before the dialog is drawn for it.
+  std::function<void(int done, const std::string& fileName)> onProgress;
+  // The caption and file count of each progress dialog.
+  std::vector<std::pair<std::string, int>> progress;
+
+ private:
+  QtUserInterface qt_{nullptr};
 };
 
 // Hands every call to a ScriptedUi that the test owns, so that what is shown while the
@@ -84,6 +97,9 @@ class UiRef : public UserInterface {
   void OpenWithAssociatedProgram(const std::string& path) override {
     ui_.OpenWithAssociatedProgram(path);
   }
+  std::unique_ptr<ProgressDisplay> ShowProgress(const std::string& caption, int files) override {
+    return ui_.ShowProgress(caption, files);
+  }
 
  private:
   ScriptedUi& ui_;
@@ -93,5 +109,7 @@ class UiRef : public UserInterface {
 int Press(QAbstractButton* button);
 // Closes a shown dialog by its close box; its result.
 int CloseBox(QDialog& dialog);
+// The progress dialog of work over several files, or null when there is none.
+QProgressDialog* ProgressDialog();
 
 }  // namespace marlinote::test

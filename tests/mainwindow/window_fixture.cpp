@@ -77,12 +77,18 @@ void WindowTest::ClickFolder(const std::string& path) {
   ASSERT_EQ(TFolderView::pathOf(node), path);
   tree->scrollToItem(node);
   QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+  WaitForList();
 }
 
 void WindowTest::SearchAll(const std::string& path) {
   window->FolderView->setDirectory(path);
   ASSERT_EQ(window->FolderView->directory(), path);
   Trigger("SearchAll");
+  WaitForList();
+}
+
+void WindowTest::WaitForList() {
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window->Scanning(); }, 20000));
 }
 
 void WindowTest::SelectRows(std::initializer_list<int> rows) {

@@ -59,10 +59,14 @@ class WindowTest : public ::testing::Test {
   // Destroys the window without asking.
   void Destroy();
 
-  // Clicks the folder's node in the tree, creating the nodes on the way.
+  // Clicks the folder's node in the tree, creating the nodes on the way, and waits for the
+  // list.
   void ClickFolder(const std::string& path);
-  // The recursive search from the folder tree's popup menu on the folder.
+  // The recursive search from the folder tree's popup menu on the folder, and waits for the
+  // list.
   void SearchAll(const std::string& path);
+  // Waits until the folder scan has ended and the list is filled.
+  void WaitForList();
   void SelectRows(std::initializer_list<int> rows);
   // Runs a menu item or tool button by its name, as a click on it does.
   void Trigger(const char* name);

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QPushButton>
@@ -24,6 +25,7 @@
 #include "platform/reg_file_store.h"
 #include "tests/mainwindow/window_fixture.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/shell.h"
 
 namespace marlinote {
 namespace {
@@ -366,6 +368,60 @@ TEST_F(WindowTest, TheWindowShowsTheProgramsIconAndNamesItsDesktopEntry) {
   }
   EXPECT_TRUE(fs::is_regular_file(fs::path(MARLINOTE_DIST_DIR) /
                                   (QGuiApplication::desktopFileName() + ".desktop").toStdString()));
+}
+
+// marlinote FOLDER or FILE lists what it names; without either, the folder listed last comes
+// back selected in the tree, listed at the first click.
+TEST_F(WindowTest, TheFolderOrFileGivenIsListedAndTheFolderListedLastComesBackSelected) {
+  fs::create_directories(Media("音楽/live"));
+  for (const char* name : {"c.mp3", "a.mp3", "b.mp3", "live/d.mp3"})
+    test::WritePlainFile(Media("音楽/") + name, 10);
+  Start();
+  // Relative to the current folder, with "." and "..".
+  ASSERT_TRUE(window->Open(fs::relative(Media("音楽"), work.path()).native() + "/./live/../"));
+  WaitForList();
+  EXPECT_EQ(window->FolderView->directory(), Media("音楽"));
+  EXPECT_EQ(ListedNames(), (std::vector<std::string>{"a.mp3", "b.mp3", "c.mp3"}));
+  EXPECT_EQ(window->StatusText->text(), "3 個のファイル - " + QString::fromStdString(Media("音楽")));
+
+  ASSERT_TRUE(window->Open(Media("音楽/b.mp3")));
+  WaitForList();
+  EXPECT_EQ(window->SelectedRows(), std::vector<int>{1});
+  EXPECT_EQ(window->TagListView->currentIndex().row(), 1);
+
+  EXPECT_FALSE(window->Open(Media("none")));
+  EXPECT_EQ(window->StatusText->text(), QString::fromStdString(Media("none")) + " が見つかりません。");
+
+  ClickFolder(Media("音楽/live"));
+  ui.boxes.answers = {kResultYes};
+  Quit();
+  EXPECT_EQ(StoredText("", "LastFolder"), Media("音楽/live"));
+
+  Start();
+  EXPECT_EQ(window->FolderView->directory(), Media("音楽/live"));
+  EXPECT_EQ(window->Model().rowCount(), 0);
+  EXPECT_FALSE(window->Scanning());
+  ClickFolder(Media("音楽/live"));
+  EXPECT_EQ(ListedNames(), std::vector<std::string>{"d.mp3"});
+}
+
+TEST(MarlinoteCommandLine, HelpAndUsageErrorsEndBeforeAnyWindow) {
+  const struct {
+    const char* args;
+    int status;
+    const char* line;
+  } cases[] = {
+      {"--help", 0, "Usage: marlinote [Qt options] [FOLDER | FILE]"},
+      {"-h", 0, "Usage: marlinote [Qt options] [FOLDER | FILE]"},
+      {"/a /b", 2, "marlinote: one FOLDER or FILE at most"},
+      {"--all", 2, "marlinote: unknown option --all"},
+  };
+  for (const auto& c : cases) {
+    const test::Shell run = test::RunShell(std::string("QT_QPA_PLATFORM=offscreen ") +
+                                           MARLINOTE_BIN + " " + c.args + " 2>&1");
+    EXPECT_EQ(run.status, c.status) << c.args;
+    EXPECT_NE(run.out.find(std::string(c.line) + "\n"), std::string::npos) << c.args << run.out;
+  }
 }
 
 }  // namespace
