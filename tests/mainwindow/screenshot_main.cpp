@@ -4,24 +4,33 @@
 // boxes and dialogs, on its own settings file and filter file in a temporary folder.
 //
 // Usage: marlinote-screenshot <folder>
-// writes window.png, tag-edit.png, question.png, tag-select.png, view-setup.png,
-// filter-setup.png, other-setup.png and save-dialog.png into the folder.
+// writes scanning.png (a scan under way, its progress in the status bar), window.png (the
+// folder listed), tag-edit.png, question.png, tag-select.png, view-setup.png,
+// filter-setup.png, other-setup.png, save-dialog.png, progress.png (a type change over
+// several files) and saved.png (the window after it) into the folder.
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QItemSelection>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
 #include <functional>
 #include <map>
 
+#include "catalogue/folder_scan.h"
 #include "foldertree/folder_view.h"
 #include "mainwindow/application.h"
 #include "mainwindow/main_window.h"
@@ -81,6 +90,32 @@ class PicturingUi : public QtUserInterface {
     WhenShown("save-dialog.png", [](QWidget& dialog) { static_cast<QDialog&>(dialog).reject(); });
     return QtUserInterface::AskSaveFileName(request);
   }
+  // The dialog shows at once rather than after half a second, and is pictured before the
+  // second file.
+  std::unique_ptr<ProgressDisplay> ShowProgress(const std::string& caption, int files) override {
+    class Pictured : public ProgressDisplay {
+     public:
+      Pictured(PicturingUi& ui, std::unique_ptr<ProgressDisplay> shown)
+          : ui_(ui), shown_(std::move(shown)) {}
+      bool Show(int done, const std::string& fileName) override {
+        const bool goOn = shown_->Show(done, fileName);
+        auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+        if (done == 0) {
+          for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<QProgressDialog*>(widget)) progress->show();
+        } else if (done == 1 && dialog && QTest::qWaitForWindowExposed(dialog)) {
+          QTest::qWait(50);
+          ui_.Picture("progress.png", *dialog);
+        }
+        return goOn;
+      }
+
+     private:
+      PicturingUi& ui_;
+      std::unique_ptr<ProgressDisplay> shown_;
+    };
+    return std::make_unique<Pictured>(*this, QtUserInterface::ShowProgress(caption, files));
+  }
 
   void Picture(const QString& name, QWidget& window) {
     if (!pictured_.contains(name) && window.grab().save(folder_.filePath(name)))
@@ -137,10 +172,32 @@ int main(int argc, char** argv) {
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
 
   TFolderView* tree = window.FolderView;
+  // A recursive search held after its second file, as a slow disk holds it.
+  std::atomic<bool> released = false;
+  window.SetFolderLister([&](TTagList& list, const std::string& path, const FilterList& filter,
+                             bool recursive, int order, const ScanControl& control) {
+    ScanControl held = control;
+    held.progress = [&](const ScanProgress& progress) {
+      control.progress(progress);
+      while (progress.files >= 2 && !released)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    return ListFolder(list, path, filter, recursive, order, held);
+  });
+  tree->setDirectory(media.path());
+  window.SearchAll();
+  if (!QTest::qWaitFor([&] { return window.ScanStopButton->isVisible(); })) return 1;
+  QTest::qWait(50);
+  ui.Picture("scanning.png", window);
+  released = true;
+  if (!QTest::qWaitFor([&] { return !window.Scanning(); })) return 1;
+  window.SetFolderLister(ListFolder);
+
   tree->setDirectory(folder);
   tree->scrollToItem(tree->currentItem());
   QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
                     tree->visualItemRect(tree->currentItem()).center());
+  if (!QTest::qWaitFor([&] { return !window.Scanning(); })) return 1;
   window.TagListView->selectRow(1);
   QTest::qWait(50);
   ui.Picture("window.png", window);
@@ -155,7 +212,15 @@ int main(int argc, char** argv) {
   window.OpenFilterSetup();
   window.OpenOtherSetup();
   window.ExportTagListCsv();
-  const int expected = 8;
+  // A type change over the two files with an APE and an ID3v1 tag, reported when done.
+  window.State().settings.DataTypeCheck = false;
+  window.TagListView->selectionModel()->select(
+      QItemSelection(window.TagListView->model()->index(0, 0), window.TagListView->model()->index(1, 0)),
+      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  window.findChild<QAction*>("TagTypeID3v1")->trigger();
+  QTest::qWait(50);
+  ui.Picture("saved.png", window);
+  const int expected = 11;
   if (ui.Count() != expected) std::fprintf(stderr, "%d of %d pictures made\n", ui.Count(), expected);
   return ui.Count() == expected ? 0 : 1;
 }
