@@ -198,7 +198,8 @@ std::optional<std::string> FieldShown(const Id3::Tag& tag, const FieldFrame& whe
 FieldList FieldsOf(const Id3::Tag& tag) {
   FieldList fields;
   for (const FieldFrame& where : kFieldFrames)
-    if (std::optional<std::string> value = FieldShown(tag, where))
+    // An empty frame is no field: TagLib drops it when it renders the tag.
+    if (std::optional<std::string> value = FieldShown(tag, where); value && !value->empty())
       fields.push_back({where.key, std::move(*value)});
   return fields;
 }
@@ -244,6 +245,35 @@ void PutBodySize(std::string& tag, std::int64_t body) {
   for (int i = 0; i < 4; ++i) tag[9 - i] = static_cast<char>((body >> (7 * i)) & 0x7F);
 }
 
+// The tag's bytes, as long as `oldSize` when its frames fit there, else with 1024 bytes of
+// padding; nothing when ID3v2 cannot hold it.
+std::optional<std::string> Rendered(Id3::Tag& tag, bool v4, std::size_t oldSize) {
+  // TagLib reads a 2.3 TYER as TDRC and would write back only its first four characters, or
+  // nothing when it has fewer: it goes back as it came (in ISO-8859-1 where that holds it,
+  // else TagLib writes UTF-16).
+  if (!v4) {
+    for (Id3::Frame* frame : Id3::FrameList(tag.frameListMap()["TDRC"])) {
+      const auto* date = dynamic_cast<const Id3::TextIdentificationFrame*>(frame);
+      if (!date) continue;
+      auto year = std::make_unique<Id3::TextIdentificationFrame>(ByteVector("TYER"), String::Latin1);
+      year->setText(date->fieldList());
+      tag.removeFrame(frame);
+      tag.addFrame(year.release());
+    }
+  }
+  // With no old size to fill, TagLib pads by a fixed amount, which tells the frames' length.
+  tag.header()->setTagSize(0);
+  const ByteVector rendered = tag.render(v4 ? Id3::v4 : Id3::v3);
+  if (rendered.size() < kId3v2HeaderSize + kTagLibPadding) return std::nullopt;
+  const std::size_t framesEnd = rendered.size() - kTagLibPadding;
+  std::string bytes(rendered.data(), framesEnd);
+  const std::size_t size = oldSize >= framesEnd ? oldSize : framesEnd + kTagLibPadding;
+  if (static_cast<std::int64_t>(size - kId3v2HeaderSize) > kLargestBody) return std::nullopt;
+  bytes.resize(size, '\0');
+  PutBodySize(bytes, static_cast<std::int64_t>(size - kId3v2HeaderSize));
+  return bytes;
+}
+
 }  // namespace
 
 std::optional<Id3v2Header> ReadId3v2Header(std::string_view head) {
@@ -270,34 +300,37 @@ std::optional<std::string> RenderId3v2Tag(std::string_view old, const FieldList&
   ParsedTag parsed(old);
   Id3::Tag& tag = parsed.tag;
   const bool v4 = header && header->version == 4;
-  for (const FieldFrame& where : kFieldFrames) {
-    const std::string* value = ValueOf(fields, where.key);
-    if (!value || FieldShown(tag, where).value_or(std::string()) == *value) continue;
-    WriteField(tag, where, *value, v4);
+  // What each field read as, and the fields the render must keep reading so.
+  std::array<std::optional<std::string>, kFieldFrames.size()> shown;
+  std::array<bool, kFieldFrames.size()> kept{};
+  for (std::size_t i = 0; i < kFieldFrames.size(); ++i) {
+    shown[i] = FieldShown(tag, kFieldFrames[i]);
+    const std::string* value = ValueOf(fields, kFieldFrames[i].key);
+    kept[i] = !value || shown[i].value_or(std::string()) == *value;
+    if (!kept[i]) WriteField(tag, kFieldFrames[i], *value, v4);
   }
-  // TagLib reads a 2.3 TYER as TDRC and would write back only its first four characters, or
-  // nothing when it has fewer: it goes back as it came.
-  if (!v4) {
-    for (Id3::Frame* frame : Id3::FrameList(tag.frameListMap()["TDRC"])) {
-      const auto* date = dynamic_cast<const Id3::TextIdentificationFrame*>(frame);
-      if (!date) continue;
-      auto year = std::make_unique<Id3::TextIdentificationFrame>(ByteVector("TYER"), date->textEncoding());
-      year->setText(date->fieldList());
-      tag.removeFrame(frame);
-      tag.addFrame(year.release());
+  std::optional<std::string> bytes = Rendered(tag, v4, old.size());
+  // TagLib's 2.3 rendering rewrites some frames (several TCON frames become one, genres
+  // references): a field nobody changed that would read otherwise is written as it read.
+  bool again = false;
+  if (bytes) {
+    const ParsedTag check(*bytes);
+    for (std::size_t i = 0; i < kFieldFrames.size(); ++i) {
+      if (!kept[i] || FieldShown(check.tag, kFieldFrames[i]).value_or(std::string()) ==
+                          shown[i].value_or(std::string()))
+        continue;
+      if (shown[i]) {
+        WriteField(tag, kFieldFrames[i], *shown[i], v4);
+      } else {
+        // Frames of the field that TagLib could not read as such (odd frame flags), but
+        // renders so that they would read.
+        tag.removeFrames(kFieldFrames[i].id);
+        if (kFieldFrames[i].key == field::kYear) tag.removeFrames("TYER");
+      }
+      again = true;
     }
   }
-  // With no old size to fill, TagLib pads by a fixed amount, which tells the frames' length.
-  tag.header()->setTagSize(0);
-  const ByteVector rendered = tag.render(v4 ? Id3::v4 : Id3::v3);
-  if (rendered.size() < kId3v2HeaderSize + kTagLibPadding) return std::nullopt;
-  const std::size_t framesEnd = rendered.size() - kTagLibPadding;
-  std::string bytes(rendered.data(), framesEnd);
-  const std::size_t size = old.size() >= framesEnd ? old.size() : framesEnd + kTagLibPadding;
-  if (static_cast<std::int64_t>(size - kId3v2HeaderSize) > kLargestBody) return std::nullopt;
-  bytes.resize(size, '\0');
-  PutBodySize(bytes, static_cast<std::int64_t>(size - kId3v2HeaderSize));
-  return bytes;
+  return again ? Rendered(tag, v4, old.size()) : bytes;
 }
 
 }  // namespace marlinote

@@ -37,6 +37,8 @@
 #include "mainwindow/qt_user_interface.h"
 #include "tags/text_conversion.h"
 #include "tests/mainwindow/window_fixture.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/id3v2_maker.h"
 #include "tests/support/temp_dir.h"
 
 namespace marlinote {
@@ -63,6 +65,15 @@ void MakeFolder(const std::string& folder) {
   test::WriteOggFile(folder + "/03 月.ogg", {"TITLE=月夜のワルツ", "ARTIST=ＡＢＣ楽団",
                                              "ALBUM=夜想曲集", "DATE=2001", "TRACKNUMBER=3"});
   test::WritePlainFile(folder + "/04 タグなし.wav");
+  test::WriteBytes(folder + "/05 風.mp3",
+                   test::MakeId3v2Tag(3, {{"TIT2", test::TextContent(1, "風の通り道")},
+                                          {"TPE1", test::TextContent(1, "佐藤 美咲")},
+                                          {"TALB", test::TextContent(1, "夏の記憶")},
+                                          {"TYER", test::TextContent(0, "2004")},
+                                          {"TRCK", test::TextContent(0, "5/12")},
+                                          {"TCON", test::TextContent(0, "(145)")}},
+                                      512) +
+                       test::AudioBytes(2000));
 }
 
 // The boxes and dialogs Qt draws for a user, each pictured the first time it is shown and then
