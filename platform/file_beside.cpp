@@ -83,6 +83,8 @@ bool FileBeside::ClearLeftover(const Place& place) {
 
 bool FileBeside::ClearLeftover(const std::string& path) {
   const FollowedPath target = FollowOwnedLinks(path);
+  // A file held open (/dev/fd/N) has no name here, and so nothing beside it.
+  if (target.result == FollowedPath::Result::kOpenFile) return true;
   if (target.result != FollowedPath::Result::kFollowed) return false;
   const std::optional<Place> place = PlaceOf(target.path);
   return place && ClearLeftover(*place);
