@@ -77,6 +77,14 @@ class TagCommandTest : public WindowTest {
     ClickFolder(media.path() + "/");
     SelectRows(rows);
   }
+  // The next tag edit dialog ticks one field, sets its text and is confirmed.
+  void NextEditSets(Field field, const QString& text) {
+    ui.Next<TTagEditForm>([field, text](TTagEditForm& form) {
+      form.SetTicked(field, true);
+      form.SetText(field, text);
+      return Press(form.Edit_OkBtn);
+    });
+  }
   // The mark the list shows for a row, as a tag type (-1 for none).
   int MarkOf(int row) const {
     const QVariant mark = window->Model().data(window->Model().index(row, 0), Qt::DecorationRole);
@@ -121,11 +129,7 @@ TEST_F(TagCommandTest, NewApeTagsTakeTheChosenEncodingAndAMultiplexedOggFileIsRe
     return Press(form.OkButton);
   });
   Trigger("OthersSetup");
-  ui.Next<TTagEditForm>([](TTagEditForm& form) {
-    form.SetTicked(Field::Title, true);
-    form.SetText(Field::Title, "\u685c");
-    return Press(form.Edit_OkBtn);
-  });
+  NextEditSets(Field::Title, "\u685c");
   ui.boxes.answers = {kResultYes};
   ui.Next<TTagSelectForm>([](TTagSelectForm& form) { return Press(form.OK_Button); });
   ClickTool("TagEditToolButton");
@@ -321,11 +325,7 @@ TEST_F(TagCommandTest, ASaveSaysSoWhenAFileWithoutATagCannotBeGivenOne) {
   for (const char* name : {"1.ape", "2.ape", "3.ape"}) test::WriteApeDataFile(Media(name));
   ListAndSelect({0, 1, 2});
   fs::remove(Media("2.ape"));
-  ui.Next<TTagEditForm>([](TTagEditForm& form) {
-    form.SetTicked(Field::Album, true);
-    form.SetText(Field::Album, "B");
-    return Press(form.Edit_OkBtn);
-  });
+  NextEditSets(Field::Album, "B");
   ui.boxes.answers = {kResultYes};
   ui.Next<TTagSelectForm>([](TTagSelectForm& form) { return Press(form.AllButton); });
   ClickTool("TagEditToolButton");
@@ -419,11 +419,7 @@ TEST_F(TagCommandTest, AnOggFileWithoutRoomBesideItIsReportedAndTheOtherKindsAre
   const std::string ogg = ReadBytes(Media("c.ogg"));
   ListAndSelect({0, 1, 2});
   const auto saveTitle = [this](const char* title) {
-    ui.Next<TTagEditForm>([title](TTagEditForm& form) {
-      form.SetTicked(Field::Title, true);
-      form.SetText(Field::Title, title);
-      return Press(form.Edit_OkBtn);
-    });
+    NextEditSets(Field::Title, title);
     ClickTool("TagEditToolButton");
   };
 
@@ -647,11 +643,7 @@ TEST_F(TagCommandTest, WrittenRowsShowWhatTheirFilesHoldAndTheSelectionStays) {
   EXPECT_EQ(window->SelectedRows(), (std::vector<int>{0, 2}));
 
   const std::string longTitle = "a title that is longer than thirty bytes";
-  ui.Next<TTagEditForm>([&](TTagEditForm& form) {
-    form.SetTicked(Field::Title, true);
-    form.Edit_TitleEdit->setText(QString::fromStdString(longTitle));
-    return Press(form.Edit_OkBtn);
-  });
+  NextEditSets(Field::Title, QString::fromStdString(longTitle));
   ClickTool("TagEditToolButton");
   const QString cutTitle = QString::fromStdString(longTitle.substr(0, 30));
   EXPECT_EQ(ColumnTexts(0), (QStringList{cutTitle, "b", cutTitle}));
@@ -688,11 +680,7 @@ TEST_F(TagCommandTest, AStopSignalInTheMiddleOfASaveEndsItAfterTheFileInHand) {
   // The signal comes while b.ape, which has no tag, is asked about.
   ui.onShow = [this](const std::string&) { window->CloseOnStopSignal(); };
   ui.boxes.answers = {kResultNo};
-  ui.Next<TTagEditForm>([](TTagEditForm& form) {
-    form.SetTicked(Field::Title, true);
-    form.SetText(Field::Title, "new");
-    return Press(form.Edit_OkBtn);
-  });
+  NextEditSets(Field::Title, "new");
   ClickTool("TagEditToolButton");
   EXPECT_EQ(ui.boxes.texts(), std::vector<std::string>{std::string("b.ape") + kNoKindQuestion});
   EXPECT_EQ(CreateTagForFile(Media("a.ape"))->GetField("Title"), "new");
