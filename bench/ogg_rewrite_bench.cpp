@@ -119,6 +119,19 @@ int Run(std::vector<std::string> args) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// A rewrite as the program makes it: the file read, one field set, the file written.
+void RewriteTitle(const std::string& path, const std::string& title, int& failures) {
+  TOggTag tag;
+  if (tag.ReadTag(path) != 0) ++failures;
+  tag.SetField("Title", title);
+  if (!tag.WriteTag()) ++failures;
+}
+
+// "median (min .. max)" of the times in milliseconds.
+std::string Milliseconds(const std::vector<double>& seconds) {
+  return Spread(Ratios(seconds, std::vector<double>(seconds.size(), 1e-3)), 1);
+}
+
 void Measure(int rounds, std::size_t megabytes) {
   const test::TempDir scratch("marlinote-bench");
   const std::string original = scratch.file("original.ogg");
@@ -131,12 +144,7 @@ void Measure(int rounds, std::size_t megabytes) {
   const std::string title = "TITLE=書き換えのテスト";
   const std::vector<std::vector<double>> t = TimeInRounds(
       {
-          {[&] {
-             TOggTag tag;
-             if (tag.ReadTag(ours) != 0) ++failures;
-             tag.SetField("Title", ToCp932("書き換えのテスト"));
-             if (!tag.WriteTag()) ++failures;
-           },
+          {[&] { RewriteTitle(ours, ToCp932("書き換えのテスト"), failures); },
            [&] { CopyFile(original, ours, false); }},
           {[&] {
              if (Run({"vorbiscomment", "-w", "-t", title, theirs}) != 0) ++failures;
@@ -160,14 +168,10 @@ void Measure(int rounds, std::size_t megabytes) {
               Spread(Ratios(t[0], t[2]), 2).c_str());
   std::printf("  TOggTag time / plain copy time (without fsync)        %s\n",
               Spread(Ratios(t[0], t[3]), 2).c_str());
-  std::printf("  TOggTag read, set Title, write (with fsync)  ms       %s\n",
-              Spread(Ratios(t[0], std::vector<double>(t[0].size(), 1e-3)), 1).c_str());
-  std::printf("  vorbiscomment -w -t (no fsync)               ms       %s\n",
-              Spread(Ratios(t[1], std::vector<double>(t[1].size(), 1e-3)), 1).c_str());
-  std::printf("  plain copy, 1 MiB blocks, fsync              ms       %s\n",
-              Spread(Ratios(t[2], std::vector<double>(t[2].size(), 1e-3)), 1).c_str());
-  std::printf("  plain copy, 1 MiB blocks                     ms       %s\n",
-              Spread(Ratios(t[3], std::vector<double>(t[3].size(), 1e-3)), 1).c_str());
+  std::printf("  TOggTag read, set Title, write (with fsync)  ms       %s\n", Milliseconds(t[0]).c_str());
+  std::printf("  vorbiscomment -w -t (no fsync)               ms       %s\n", Milliseconds(t[1]).c_str());
+  std::printf("  plain copy, 1 MiB blocks, fsync              ms       %s\n", Milliseconds(t[2]).c_str());
+  std::printf("  plain copy, 1 MiB blocks                     ms       %s\n", Milliseconds(t[3]).c_str());
   if (failures) std::printf("  FAILURES: %d\n", failures);
   std::fflush(stdout);
 }
@@ -183,12 +187,7 @@ void MeasureManyComments(int rounds) {
   int failures = 0;
   std::vector<std::vector<double>> cpu;
   const std::vector<std::vector<double>> t = TimeInRounds(
-      {{[&] {
-          TOggTag tag;
-          if (tag.ReadTag(path) != 0) ++failures;
-          tag.SetField("Title", "new");
-          if (!tag.WriteTag()) ++failures;
-        },
+      {{[&] { RewriteTitle(path, "new", failures); },
         [&] {
           std::FILE* f = std::fopen(path.c_str(), "wb");
           if (!f || std::fwrite(original.data(), 1, original.size(), f) != original.size() ||
@@ -199,9 +198,8 @@ void MeasureManyComments(int rounds) {
   std::printf("Rewriting a %.1f MB Ogg Vorbis file of 160,000 comments, %d rounds; median (min .. max)\n",
               static_cast<double>(original.size()) / 1e6, rounds);
   std::printf("  TOggTag read, set Title, write (with fsync)  ms       %s   (goal: well under 1000)\n",
-              Spread(Ratios(t[0], std::vector<double>(t[0].size(), 1e-3)), 1).c_str());
-  std::printf("  the same, processor time                     ms       %s\n",
-              Spread(Ratios(cpu[0], std::vector<double>(cpu[0].size(), 1e-3)), 1).c_str());
+              Milliseconds(t[0]).c_str());
+  std::printf("  the same, processor time                     ms       %s\n", Milliseconds(cpu[0]).c_str());
   if (failures) std::printf("  FAILURES: %d\n", failures);
   std::fflush(stdout);
 }
