@@ -29,9 +29,10 @@ std::string Le32(std::uint32_t v) {
   return s;
 }
 
-// An item as another program may write it: the value exactly as given, no zero added.
-std::string Item(const std::string& key, const std::string& value) {
-  return Le32(static_cast<std::uint32_t>(value.size())) + Le32(0) + key + '\0' + value;
+// An item as another program may write it: the value exactly as given, no zero added; flags 2
+// mark binary data.
+std::string Item(const std::string& key, const std::string& value, std::uint32_t flags = 0) {
+  return Le32(static_cast<std::uint32_t>(value.size())) + Le32(flags) + key + '\0' + value;
 }
 
 // A footer as another program may write it (version 2000, header flag set).
@@ -49,10 +50,6 @@ std::string TagOf(std::uint32_t version, const std::string& items, std::uint32_t
     return "APETAGEX"s + Le32(version) + Le32(size) + Le32(count) + Le32(flags) + std::string(8, '\0');
   };
   return (header ? end(0xA0000000u) : "") + items + end(header ? 0x80000000u : 0);
-}
-
-std::string BinaryItem(const std::string& key, const std::string& value) {
-  return Le32(static_cast<std::uint32_t>(value.size())) + Le32(2) + key + '\0' + value;
 }
 
 std::uint32_t Le32At(const std::string& bytes, std::size_t offset) {
@@ -160,9 +157,7 @@ TEST_F(ApeFile, RemoveThenWriteLeavesOneTagAtTheEnd) {
   // The version 2000 tag stays one: new values in UTF-8 without a zero byte, the item nobody
   // changed as it was, and flags that no longer claim the header it never had.
   const std::string newItems = Item("Title", "new") + Item("Album", "a") + Item("Track", "3");
-  EXPECT_EQ(ReadBytes(path), audio + newItems + "APETAGEX"s + Le32(2000) +
-                                 Le32(static_cast<std::uint32_t>(newItems.size() + 32)) + Le32(3) +
-                                 std::string(12, '\0'));
+  EXPECT_EQ(ReadBytes(path), audio + TagOf(2000, newItems, 3, false));
 }
 
 TEST_F(ApeFile, TagFollowedByOtherBytesIsNotFound) {
@@ -295,7 +290,7 @@ TEST(ApeFormat, TextEncodingFollowsTheTagsVersionAndTextValues) {
       {2000, Item("Title", "\xE6\xA1\x9C caf\xC3\xA9"), ApeEncoding::kUtf8, {{"Title", "\x8D\xF7 caf "}}},
       {2000, Item("Title", "\x8D\xF7") + Item("Year", "1999"), ApeEncoding::kCp932,
        {{"Title", "\x8D\xF7"}, {"Year", "1999"}}},
-      {2000, Item("Title", "\xE6\xA1\x9C") + BinaryItem("Cover Art (Front)", "c.jpg\0"s + jpeg),
+      {2000, Item("Title", "\xE6\xA1\x9C") + Item("Cover Art (Front)", "c.jpg\0"s + jpeg, 2),
        ApeEncoding::kUtf8, {{"Title", "\x8D\xF7"}, {"Cover Art (Front)", "c.jpg"}}},
       {2000, Item("Title", "\xED\xA0\x80"), ApeEncoding::kCp932, {{"Title", "\xED\xA0\x80"}}},
       {2000, Item("Title", "plain"), ApeEncoding::kUtf8, {{"Title", "plain"}}},
@@ -313,7 +308,7 @@ TEST(ApeFormat, TextEncodingFollowsTheTagsVersionAndTextValues) {
 // a key of the tagger's own. A save of one field keeps every other item byte for byte.
 TEST_F(ApeFile, ASaveWritesOnlyTheChangedFieldAndKeepsEveryOtherItemAndTheHeader) {
   const std::string kept = Item("Title", "Smile \xF0\x9F\x98\x80") + Item("Artist", "A1\0A2"s) +
-                           BinaryItem("Cover Art (Front)", "cover.jpg\0"s + AudioBytes(30000)) +
+                           Item("Cover Art (Front)", "cover.jpg\0"s + AudioBytes(30000), 2) +
                            Item("Other Key", "kept");
   WriteBytes(path, audio + TagOf(2000, kept, 4, true));
   std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
@@ -331,37 +326,29 @@ TEST_F(ApeFile, ASaveWritesOnlyTheChangedFieldAndKeepsEveryOtherItemAndTheHeader
   EXPECT_EQ(ReadBytes(path), audio) << "the header goes with the tag";
 }
 
-// The tags this program has always written read and write as before: no header, version
-// 1000, code page 932 values with their zero byte, half-width kana included.
-TEST_F(ApeFile, AShiftJisTagIsWrittenAsBeforeWithHalfWidthKanaThatLookLikeUtf8) {
-  FieldList fields = {{"Title", "\xC3\xA9\xB1\xB2"}, {"Artist", "\x8D\xF7"}};
-  WriteBytes(path, audio + *RenderApeTag(fields));
-  std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
-  EXPECT_EQ(tag->TextEncoding(), "cp932");
-  EXPECT_EQ(tag->GetField("Title"), fields[0].value);
-  ASSERT_EQ(SaveFields(*tag, {{"Album", "\xDD"}}), SaveResult::kSaved);
-  fields.push_back({"Album", "\xDD"});
-  EXPECT_EQ(ReadBytes(path), audio + *RenderApeTag(fields));
-}
-
-// Keys of the seven fields match without regard to case. The item spelled as this program
-// writes it shows the field, else the first; a change leaves one item, in the shown one's
-// place and under its key.
-TEST_F(ApeFile, FieldKeysMatchWithoutRegardToCase) {
+// A tag this program has always written (no header, version 1000, code page 932 values with
+// their zero byte, half-width kana that look like UTF-8 included) is saved as before. Keys of
+// the seven fields match without regard to case: the item spelled as this program writes it
+// shows the field, else the first; a change leaves one item, in the shown one's place and
+// under its key.
+TEST_F(ApeFile, ASaveKeepsTheShiftJisFormAndMatchesKeysWithoutRegardToCase) {
   const struct {
     FieldList items;
-    std::string shown;
+    std::string title;  // shown before the save
+    FieldList edits;
     FieldList after;
   } cases[] = {
-      {{{"TITLE", "a"}, {"ARTIST", "b"}}, "a", {{"TITLE", "new"}, {"ARTIST", "b"}}},
-      {{{"TITLE", "a"}, {"X", "x"}, {"Title", "b"}}, "b", {{"X", "x"}, {"Title", "new"}}},
-      {{{"title", "a"}, {"X", "x"}, {"TITLE", "b"}}, "a", {{"title", "new"}, {"X", "x"}}},
+      {{{"Title", "\xC3\xA9\xB1\xB2"}, {"Artist", "\x8D\xF7"}}, "\xC3\xA9\xB1\xB2", {{"Album", "\xDD"}},
+       {{"Title", "\xC3\xA9\xB1\xB2"}, {"Artist", "\x8D\xF7"}, {"Album", "\xDD"}}},
+      {{{"TITLE", "a"}, {"ARTIST", "b"}}, "a", {{"Title", "new"}}, {{"TITLE", "new"}, {"ARTIST", "b"}}},
+      {{{"TITLE", "a"}, {"X", "x"}, {"Title", "b"}}, "b", {{"Title", "new"}}, {{"X", "x"}, {"Title", "new"}}},
+      {{{"title", "a"}, {"X", "x"}, {"TITLE", "b"}}, "a", {{"Title", "new"}}, {{"title", "new"}, {"X", "x"}}},
   };
   for (const auto& c : cases) {
     WriteBytes(path, audio + *RenderApeTag(c.items));
     std::unique_ptr<TAbstractTag> tag = CreateTagForFile(path);
-    EXPECT_EQ(tag->GetField("Title"), c.shown);
-    ASSERT_EQ(SaveFields(*tag, {{"Title", "new"}}), SaveResult::kSaved);
+    EXPECT_EQ(tag->GetField("Title"), c.title);
+    ASSERT_EQ(SaveFields(*tag, c.edits), SaveResult::kSaved);
     EXPECT_EQ(ReadBytes(path), audio + *RenderApeTag(c.after));
   }
 }
