@@ -85,6 +85,14 @@ class TagCommandTest : public WindowTest {
       return Press(form.Edit_OkBtn);
     });
   }
+  // A save of one field over the selection that gives the files without a tag one: the
+  // question answered Yes, the tag select dialog confirmed by `button` (OK, or All).
+  void SaveGivingTags(Field field, const QString& text, QPushButton* const TTagSelectForm::*button) {
+    NextEditSets(field, text);
+    ui.boxes.answers = {kResultYes};
+    ui.Next<TTagSelectForm>([button](TTagSelectForm& form) { return Press(form.*button); });
+    ClickTool("TagEditToolButton");
+  }
   // The mark the list shows for a row, as a tag type (-1 for none).
   int MarkOf(int row) const {
     const QVariant mark = window->Model().data(window->Model().index(row, 0), Qt::DecorationRole);
@@ -129,10 +137,7 @@ TEST_F(TagCommandTest, NewApeTagsTakeTheChosenEncodingAndAMultiplexedOggFileIsRe
     return Press(form.OkButton);
   });
   Trigger("OthersSetup");
-  NextEditSets(Field::Title, "\u685c");
-  ui.boxes.answers = {kResultYes};
-  ui.Next<TTagSelectForm>([](TTagSelectForm& form) { return Press(form.OK_Button); });
-  ClickTool("TagEditToolButton");
+  SaveGivingTags(Field::Title, "\u685c", &TTagSelectForm::OK_Button);
 
   const std::unique_ptr<TAbstractTag> ape = CreateTagForFile(Media("1.ape"));
   EXPECT_EQ(ape->TextEncoding(), "utf-8");
@@ -325,10 +330,7 @@ TEST_F(TagCommandTest, ASaveSaysSoWhenAFileWithoutATagCannotBeGivenOne) {
   for (const char* name : {"1.ape", "2.ape", "3.ape"}) test::WriteApeDataFile(Media(name));
   ListAndSelect({0, 1, 2});
   fs::remove(Media("2.ape"));
-  NextEditSets(Field::Album, "B");
-  ui.boxes.answers = {kResultYes};
-  ui.Next<TTagSelectForm>([](TTagSelectForm& form) { return Press(form.AllButton); });
-  ClickTool("TagEditToolButton");
+  SaveGivingTags(Field::Album, "B", &TTagSelectForm::AllButton);
   EXPECT_EQ(ui.boxes.texts(), (std::vector<std::string>{std::string("1.ape") + kNoKindQuestion,
                                                         AccessText("2.ape")}));
   EXPECT_EQ(FieldsOf(Media("1.ape")), (FieldList{{"Album", "B"}}));
