@@ -5,30 +5,17 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
-
-#include <functional>
 
 #include "mainwindow/qt_user_interface.h"
 #include "tests/dialogs/dialog_testing.h"
+#include "tests/mainwindow/scripted_ui.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/temp_dir.h"
 
 namespace marlinote {
 namespace {
 
-// Runs `act` on the next modal window as soon as it is shown, from inside its own loop.
-void OnNextModal(std::function<void(QWidget&)> act) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    act(*modal);
-  });
-  timer->start(5);
-}
+using test::OnNextModal;
 
 TEST(QtUserInterfaceTest, CaptionsAreTheProgramsOwnWithNothingAppended) {
   // A display name set for the application would be appended to every caption by the window

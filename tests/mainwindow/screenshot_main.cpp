@@ -19,7 +19,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 
 #include <atomic>
 #include <chrono>
@@ -137,17 +136,11 @@ class PicturingUi : public QtUserInterface {
  private:
   // Pictures the next modal window once it is drawn, from inside its own loop, then answers it.
   void WhenShown(const QString& name, std::function<void(QWidget&)> answer) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [this, timer, name, answer] {
-      QWidget* modal = QApplication::activeModalWidget();
-      if (!modal || !modal->isVisible()) return;
-      timer->stop();
-      timer->deleteLater();
+    test::OnNextModal([this, name, answer](QWidget& modal) {
       QTest::qWait(50);
-      Picture(name, *modal);
-      answer(*modal);
+      Picture(name, modal);
+      answer(modal);
     });
-    timer->start(10);
   }
 
   QDir folder_;

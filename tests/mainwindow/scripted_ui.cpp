@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QProgressDialog>
 #include <QTest>
+#include <QTimer>
 
 namespace marlinote::test {
 
@@ -51,6 +52,18 @@ QProgressDialog* ProgressDialog() {
   for (QWidget* widget : QApplication::topLevelWidgets())
     if (auto* dialog = qobject_cast<QProgressDialog*>(widget)) return dialog;
   return nullptr;
+}
+
+void OnNextModal(std::function<void(QWidget&)> act) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    act(*modal);
+  });
+  timer->start(5);
 }
 
 int Press(QAbstractButton* button) {

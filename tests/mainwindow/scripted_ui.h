@@ -111,5 +111,7 @@ int Press(QAbstractButton* button);
 int CloseBox(QDialog& dialog);
 // The progress dialog of work over several files, or null when there is none.
 QProgressDialog* ProgressDialog();
+// Runs `act` on the next modal window as soon as it is shown, from inside its own loop.
+void OnNextModal(std::function<void(QWidget&)> act);
 
 }  // namespace marlinote::test
