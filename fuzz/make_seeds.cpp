@@ -101,7 +101,8 @@ void Id3v1Seeds(const fs::path& root) {
 }
 
 // ID3v2 tags as other programs write them: each version, each text encoding, a code page 932
-// text marked ISO-8859-1, a picture, a 2.3 year, an ID3v1 trailer behind the audio.
+// text marked ISO-8859-1, a picture, a 2.3 year, a genre number, an ID3v1 trailer behind the
+// audio.
 void Id3v2Seeds(const fs::path& root) {
   using m::test::MakeId3v2Tag;
   using m::test::TextContent;
@@ -119,6 +120,8 @@ void Id3v2Seeds(const fs::path& root) {
                                         {"TXXX", std::string("\0REPLAYGAIN_TRACK_GAIN\0-6 dB", 29)}}, 0) +
                             audio);
   seeds.Add("v22.mp3", MakeId3v2Tag(2, {{"TT2", TextContent(0, "Old")}, {"TYE", TextContent(0, "99")}}, 8) + audio);
+  // A genre number the ID3v1 table has no name for, which TagLib's 2.3 rendering would lose.
+  seeds.Add("v23-genre-number.mp3", MakeId3v2Tag(3, {{"TCON", TextContent(0, "199")}}, 20) + audio);
 }
 
 void OggSeeds(const fs::path& root) {

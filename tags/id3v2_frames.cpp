@@ -210,10 +210,34 @@ const std::string* ValueOf(const FieldList& fields, std::string_view key) {
   return nullptr;
 }
 
-// Replaces the field's frames with one frame of `value` (none when it is empty).
-void WriteField(Id3::Tag& tag, const FieldFrame& where, const std::string& value, bool v4) {
+// A text frame rendered with an ID3v2.3 frame header.
+class TextFrame23 : public Id3::TextIdentificationFrame {
+ public:
+  using TextIdentificationFrame::TextIdentificationFrame;
+  ByteVector Render() {
+    header()->setVersion(3);
+    return render();
+  }
+};
+
+// Replaces the field's frames with one frame of `value` (none when it is empty). A 2.3
+// genre is rendered here into `outside`, past TagLib's 2.3 rendering: that writes a number
+// as a reference, "(199)", which TagLib itself then reads as no genre when the ID3v1 table
+// has no name for it.
+void WriteField(Id3::Tag& tag, const FieldFrame& where, const std::string& value, bool v4,
+                std::string& outside) {
   const String::Type encoding = v4 ? String::UTF8 : String::UTF16;
   const String text(LocalToUtf8(value), String::UTF8);
+  if (where.key == field::kGenre && !v4) {
+    tag.removeFrames(where.id);
+    outside.clear();
+    if (value.empty()) return;
+    TextFrame23 genre(ByteVector(where.id), encoding);
+    genre.setText(text);
+    const ByteVector frame = genre.Render();
+    outside.assign(frame.data(), frame.size());
+    return;
+  }
   if (where.key == field::kComment) {
     const std::vector<Id3::CommentsFrame*> shown = CommentFrames(tag);
     if (!shown.empty()) {
@@ -245,9 +269,10 @@ void PutBodySize(std::string& tag, std::int64_t body) {
   for (int i = 0; i < 4; ++i) tag[9 - i] = static_cast<char>((body >> (7 * i)) & 0x7F);
 }
 
-// The tag's bytes, as long as `oldSize` when its frames fit there, else with 1024 bytes of
-// padding; nothing when ID3v2 cannot hold it.
-std::optional<std::string> Rendered(Id3::Tag& tag, bool v4, std::size_t oldSize) {
+// The tag's bytes, its frames followed by the frames `outside` holds, as long as `oldSize`
+// when they fit there, else with 1024 bytes of padding; nothing when ID3v2 cannot hold it.
+std::optional<std::string> Rendered(Id3::Tag& tag, bool v4, std::size_t oldSize,
+                                    std::string_view outside) {
   // TagLib reads a 2.3 TYER as TDRC and would write back only its first four characters, or
   // nothing when it has fewer: it goes back as it came (in ISO-8859-1 where that holds it,
   // else TagLib writes UTF-16).
@@ -265,8 +290,9 @@ std::optional<std::string> Rendered(Id3::Tag& tag, bool v4, std::size_t oldSize)
   tag.header()->setTagSize(0);
   const ByteVector rendered = tag.render(v4 ? Id3::v4 : Id3::v3);
   if (rendered.size() < kId3v2HeaderSize + kTagLibPadding) return std::nullopt;
-  const std::size_t framesEnd = rendered.size() - kTagLibPadding;
-  std::string bytes(rendered.data(), framesEnd);
+  std::string bytes(rendered.data(), rendered.size() - kTagLibPadding);
+  bytes += outside;
+  const std::size_t framesEnd = bytes.size();
   const std::size_t size = oldSize >= framesEnd ? oldSize : framesEnd + kTagLibPadding;
   if (static_cast<std::int64_t>(size - kId3v2HeaderSize) > kLargestBody) return std::nullopt;
   bytes.resize(size, '\0');
@@ -300,6 +326,8 @@ std::optional<std::string> RenderId3v2Tag(std::string_view old, const FieldList&
   ParsedTag parsed(old);
   Id3::Tag& tag = parsed.tag;
   const bool v4 = header && header->version == 4;
+  // A frame rendered past TagLib's rendering (see WriteField).
+  std::string outside;
   // What each field read as, and the fields the render must keep reading so.
   std::array<std::optional<std::string>, kFieldFrames.size()> shown;
   std::array<bool, kFieldFrames.size()> kept{};
@@ -307,11 +335,12 @@ std::optional<std::string> RenderId3v2Tag(std::string_view old, const FieldList&
     shown[i] = FieldShown(tag, kFieldFrames[i]);
     const std::string* value = ValueOf(fields, kFieldFrames[i].key);
     kept[i] = !value || shown[i].value_or(std::string()) == *value;
-    if (!kept[i]) WriteField(tag, kFieldFrames[i], *value, v4);
+    if (!kept[i]) WriteField(tag, kFieldFrames[i], *value, v4, outside);
   }
-  std::optional<std::string> bytes = Rendered(tag, v4, old.size());
-  // TagLib's 2.3 rendering rewrites some frames (several TCON frames become one, genres
-  // references): a field nobody changed that would read otherwise is written as it read.
+  std::optional<std::string> bytes = Rendered(tag, v4, old.size(), outside);
+  // TagLib's 2.3 rendering rewrites some frames (several TCON frames become one, genre
+  // numbers references): a field nobody changed that would read otherwise is written as it
+  // read.
   bool again = false;
   if (bytes) {
     const ParsedTag check(*bytes);
@@ -320,7 +349,7 @@ std::optional<std::string> RenderId3v2Tag(std::string_view old, const FieldList&
                           shown[i].value_or(std::string()))
         continue;
       if (shown[i]) {
-        WriteField(tag, kFieldFrames[i], *shown[i], v4);
+        WriteField(tag, kFieldFrames[i], *shown[i], v4, outside);
       } else {
         // Frames of the field that TagLib could not read as such (odd frame flags), but
         // renders so that they would read.
@@ -330,7 +359,7 @@ std::optional<std::string> RenderId3v2Tag(std::string_view old, const FieldList&
       again = true;
     }
   }
-  return again ? Rendered(tag, v4, old.size()) : bytes;
+  return again ? Rendered(tag, v4, old.size(), outside) : bytes;
 }
 
 }  // namespace marlinote
