@@ -220,22 +220,27 @@ class TextFrame23 : public Id3::TextIdentificationFrame {
   }
 };
 
-// Replaces the field's frames with one frame of `value` (none when it is empty). A 2.3
-// genre is rendered here into `outside`, past TagLib's 2.3 rendering: that writes a number
-// as a reference, "(199)", which TagLib itself then reads as no genre when the ID3v1 table
-// has no name for it.
+// Replaces the genre frames of a tag rendered as 2.3 with one frame of `values` (none when
+// there are none), rendered into `outside`, past TagLib's 2.3 rendering: that rewrites a
+// genre as references, "199" as "(199)", which TagLib itself then reads as no genre when the
+// ID3v1 table has no name for the number.
+void WriteGenre23(Id3::Tag& tag, const TagLib::StringList& values, std::string& outside) {
+  tag.removeFrames("TCON");
+  outside.clear();
+  if (values.isEmpty()) return;
+  TextFrame23 genre(ByteVector("TCON"), String::UTF16);
+  genre.setText(values);
+  const ByteVector frame = genre.Render();
+  outside.assign(frame.data(), frame.size());
+}
+
+// Replaces the field's frames with one frame of `value` (none when it is empty).
 void WriteField(Id3::Tag& tag, const FieldFrame& where, const std::string& value, bool v4,
                 std::string& outside) {
   const String::Type encoding = v4 ? String::UTF8 : String::UTF16;
   const String text(LocalToUtf8(value), String::UTF8);
   if (where.key == field::kGenre && !v4) {
-    tag.removeFrames(where.id);
-    outside.clear();
-    if (value.empty()) return;
-    TextFrame23 genre(ByteVector(where.id), encoding);
-    genre.setText(text);
-    const ByteVector frame = genre.Render();
-    outside.assign(frame.data(), frame.size());
+    WriteGenre23(tag, value.empty() ? TagLib::StringList() : TagLib::StringList(text), outside);
     return;
   }
   if (where.key == field::kComment) {
@@ -348,7 +353,17 @@ std::optional<std::string> RenderId3v2Tag(std::string_view old, const FieldList&
       if (!kept[i] || FieldShown(check.tag, kFieldFrames[i]).value_or(std::string()) ==
                           shown[i].value_or(std::string()))
         continue;
-      if (shown[i]) {
+      const Id3::TextIdentificationFrame* genre = nullptr;
+      if (kFieldFrames[i].key == field::kGenre && !v4)
+        for (Id3::Frame* frame : tag.frameListMap()["TCON"]) {
+          genre = dynamic_cast<const Id3::TextIdentificationFrame*>(frame);
+          break;
+        }
+      if (genre) {
+        // Its values as they were: the text the field shows may read otherwise ("(14" and
+        // ")" show as "(14/)", which TagLib reads as a reference).
+        WriteGenre23(tag, TagLib::StringList(genre->fieldList()), outside);
+      } else if (shown[i]) {
         WriteField(tag, kFieldFrames[i], *shown[i], v4, outside);
       } else {
         // Frames of the field that TagLib could not read as such (odd frame flags), but

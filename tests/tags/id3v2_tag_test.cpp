@@ -142,19 +142,22 @@ TEST_F(Id3v2Tag, ASaveChangesOnlyTheChangedFrameAsMutagenAndTagLibReadIt) {
     // Whether the changed tag fits the old one: one write in place, else a new file.
     bool inPlace;
     // The genre frame's text, the Genre saved (empty: left as it is) and the Genre then read.
-    const char* genre;
+    std::string genre;
     const char* newGenre;
     const char* genreRead;
   };
   // TagLib's 2.3 rendering writes a genre number as a reference, "(199)", which it reads as
-  // no genre at all when the ID3v1 table has no name for the number.
+  // no genre at all when the ID3v1 table has no name for the number; the values "(14" and
+  // ")" show as "(14/)", which it would read as a reference.
   for (const Case& c : {Case{"2.3, padding takes the change", 3, 200, true, "(145)", "", "Anime"},
                         Case{"2.4, padding takes the change", 4, 200, true, "(145)", "", "Anime"},
                         Case{"2.3, the tag outgrows its padding", 3, 0, false, "(145)", "", "Anime"},
                         Case{"2.4, the tag outgrows its padding", 4, 2, false, "(145)", "", "Anime"},
                         Case{"2.3, a genre number without a name", 3, 200, true, "199", "", "199"},
                         Case{"2.3, a genre number without a name saved", 3, 200, true, "(145)",
-                             "199", "199"}}) {
+                             "199", "199"},
+                        Case{"2.3, genre values that show as a reference", 3, 200, true,
+                             std::string("(14\0)", 5), "", "(14/)"}}) {
     const std::string tag = MakeId3v2Tag(c.version, RichFrames(c.version, c.genre), c.padding);
     WriteBytes(path, tag + audio);
     std::map<std::string, std::string> before = MutagenFrames(path);
