@@ -9,6 +9,7 @@
 #include <taglib/textidentificationframe.h>
 #include <taglib/tfile.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
@@ -67,6 +68,8 @@ struct ArgumentOf<Result (Class::*)(Argument) const> {
 struct FactoryBase : Id3::FrameFactory {
   using HeaderPointer = ArgumentOf<decltype(&FactoryBase::updateFrame)>::Type;
 };
+
+using FrameHeader = std::remove_pointer_t<FactoryBase::HeaderPointer>;
 
 class KeepingFrameFactory : public FactoryBase {
  protected:
@@ -158,11 +161,11 @@ std::string TextShown(const Id3::Frame& frame, bool genre) {
 }
 
 // The comment frames that the Comment shows: those without a description, else the first.
-std::vector<Id3::CommentsFrame*> CommentFrames(const Id3::Tag& tag) {
+std::vector<Id3::CommentsFrame*> CommentFrames(const Id3::FrameList& frames) {
   std::vector<Id3::CommentsFrame*> plain;
   Id3::CommentsFrame* first = nullptr;
-  for (Id3::Frame* frame : tag.frameListMap()["COMM"]) {
-    auto* comment = dynamic_cast<Id3::CommentsFrame*>(frame);
+  for (Id3::Frame* frame : frames) {
+    auto* comment = frame->frameID() == "COMM" ? dynamic_cast<Id3::CommentsFrame*>(frame) : nullptr;
     if (!comment) continue;
     if (!first) first = comment;
     if (comment->description().isEmpty()) plain.push_back(comment);
@@ -184,23 +187,36 @@ constexpr std::array<FieldFrame, 7> kFieldFrames = {{{field::kTitle, "TIT2"},
                                                      {field::kTrack, "TRCK"},
                                                      {field::kGenre, "TCON"}}};
 
-std::optional<std::string> FieldShown(const Id3::Tag& tag, const FieldFrame& where) {
-  if (where.key == field::kComment) {
-    const auto comments = CommentFrames(tag);
-    if (comments.empty()) return std::nullopt;
-    return Local(comments.front()->text());
+using Shown = std::array<std::optional<std::string>, kFieldFrames.size()>;
+
+// What each field shows of the tag's frames (in tag order, as TagLib read them): the first
+// frame of its id, each frame's id looked at once.
+Shown FieldsShown(const Id3::FrameList& frames) {
+  std::array<const Id3::Frame*, kFieldFrames.size()> first{};
+  for (const Id3::Frame* frame : frames) {
+    const ByteVector id = frame->frameID();
+    for (std::size_t i = 0; i < first.size(); ++i)
+      if (!first[i] && id == kFieldFrames[i].id) first[i] = frame;
   }
-  const Id3::FrameList& frames = tag.frameListMap()[where.id];
-  if (frames.isEmpty()) return std::nullopt;
-  return TextShown(*frames.front(), where.key == field::kGenre);
+  Shown shown;
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    if (kFieldFrames[i].key == field::kComment) {
+      if (const auto comments = CommentFrames(frames); !comments.empty())
+        shown[i] = Local(comments.front()->text());
+    } else if (first[i]) {
+      shown[i] = TextShown(*first[i], kFieldFrames[i].key == field::kGenre);
+    }
+  }
+  return shown;
 }
 
-FieldList FieldsOf(const Id3::Tag& tag) {
+FieldList FieldsOf(const Id3::FrameList& frames) {
+  Shown shown = FieldsShown(frames);
   FieldList fields;
-  for (const FieldFrame& where : kFieldFrames)
+  for (std::size_t i = 0; i < shown.size(); ++i)
     // An empty frame is no field: TagLib drops it when it renders the tag.
-    if (std::optional<std::string> value = FieldShown(tag, where); value && !value->empty())
-      fields.push_back({where.key, std::move(*value)});
+    if (shown[i] && !shown[i]->empty())
+      fields.push_back({kFieldFrames[i].key, std::move(*shown[i])});
   return fields;
 }
 
@@ -244,7 +260,7 @@ void WriteField(Id3::Tag& tag, const FieldFrame& where, const std::string& value
     return;
   }
   if (where.key == field::kComment) {
-    const std::vector<Id3::CommentsFrame*> shown = CommentFrames(tag);
+    const std::vector<Id3::CommentsFrame*> shown = CommentFrames(tag.frameList());
     if (!shown.empty()) {
       const String description = shown.front()->description();
       for (Id3::Frame* frame : Id3::FrameList(tag.frameListMap()["COMM"])) {
@@ -305,6 +321,29 @@ std::optional<std::string> Rendered(Id3::Tag& tag, bool v4, std::size_t oldSize,
   return bytes;
 }
 
+// Whether TagLib, reading a tag, takes the frame that begins with `header` (in a tag whose
+// frames and padding have `left` bytes from there on), or gives up on the rest of the tag:
+// the first checks of its frame factory.
+bool TagLibTakes(const FrameHeader& header, unsigned version, unsigned left) {
+  ByteVector id = header.frameID();
+  if (id.size() != 4 || header.frameSize() <= (header.dataLengthIndicator() ? 4u : 0u) ||
+      header.frameSize() > left)
+    return false;
+  // iTunes writes ID3v2.2 frames into ID3v2.3 tags; TagLib reads their three letters.
+  if (version == 3 && id[3] == '\0') id = id.mid(0, 3);
+  for (const char c : id)
+    if ((c < 'A' || c > 'Z') && (c < '0' || c > '9')) return false;
+  return true;
+}
+
+// Frames whose flags ask more of a reader: compressed, encrypted (TagLib would keep such a
+// TDAT as it is, and then read it into the year), unsynchronised, or with a data length of
+// their own, which TagLib believes even past the frame's end.
+bool HasOddFlags(const FrameHeader& header) {
+  return header.compression() || header.encryption() || header.unsynchronisation() ||
+         header.dataLengthIndicator();
+}
+
 }  // namespace
 
 std::optional<Id3v2Header> ReadId3v2Header(std::string_view head) {
@@ -319,7 +358,64 @@ std::optional<Id3v2Contents> ParseId3v2Tag(std::string_view tag) {
   const std::optional<Id3v2Header> header = ReadId3v2Header(tag);
   if (!header || header->size > static_cast<std::int64_t>(tag.size())) return std::nullopt;
   const ParsedTag parsed(tag.substr(0, static_cast<std::size_t>(header->size)));
-  return Id3v2Contents{header->version, FieldsOf(parsed.tag)};
+  return Id3v2Contents{header->version, FieldsOf(parsed.tag.frameList())};
+}
+
+std::optional<Id3v2Contents> ProbeId3v2Tag(const Id3v2Bytes& bytes) {
+  const std::optional<std::string_view> head = bytes(0, kId3v2HeaderSize);
+  const std::optional<Id3v2Header> header = head ? ReadId3v2Header(*head) : std::nullopt;
+  if (!header) return std::nullopt;
+  const Id3::Header tagHeader(ByteVector(head->data(), kId3v2HeaderSize));
+  const unsigned version = tagHeader.majorVersion();
+  // Frames and padding: TagLib reads every frame from here up to the first zero byte.
+  const unsigned length = tagHeader.tagSize();
+  constexpr unsigned kFrameHeaderSize = 10;
+  const auto whole = [&]() -> std::optional<Id3v2Contents> {
+    const std::optional<std::string_view> all = bytes(0, static_cast<std::size_t>(header->size));
+    return all ? ParseId3v2Tag(*all) : std::nullopt;
+  };
+  // A whole 2.3 tag unsynchronised, an extended header, a footer or a 2.2 tag: frames are
+  // found only by reading all of it, as TagLib does.
+  if (version < 3 || (version == 3 && tagHeader.unsynchronisation()) ||
+      tagHeader.extendedHeader() || tagHeader.footerPresent() || length <= kFrameHeaderSize)
+    return whole();
+  const Id3::FrameFactory& factory = Factory();
+  Id3::FrameList frames;
+  frames.setAutoDelete(true);
+  for (unsigned at = 0; at < length - kFrameHeaderSize;) {
+    const auto frameBytes = [&](unsigned count) -> std::optional<ByteVector> {
+      const std::optional<std::string_view> read = bytes(kId3v2HeaderSize + at, count);
+      if (!read) return std::nullopt;
+      return ByteVector(read->data(), static_cast<unsigned>(read->size()));
+    };
+    std::optional<ByteVector> data = frameBytes(kFrameHeaderSize);
+    if (!data) return std::nullopt;
+    if ((*data)[0] == '\0') break;  // the padding
+    FrameHeader frame(*data, version);
+    // TagLib checks a larger 2.4 frame's size against the next frame's header (iTunes wrote
+    // 2.3 sizes into 2.4 tags): such a frame is read with the rest of the tag behind it.
+    const bool rest = version == 4 && frame.frameSize() > 127;
+    if (rest) {
+      data = frameBytes(length - at);
+      if (!data) return std::nullopt;
+      frame.setData(*data, version);
+    }
+    if (!TagLibTakes(frame, version, length - at)) break;
+    if (HasOddFlags(frame)) return whole();
+    const unsigned size = kFrameHeaderSize + frame.frameSize();
+    // Only frames of the seven fields are read: their ids (2.2 ones in 2.3 tags among them)
+    // begin with T or C.
+    if ((*data)[0] == 'T' || (*data)[0] == 'C') {
+      // TagLib takes a frame that runs up to 10 bytes past the tag, up to the tag's end.
+      if (!rest) data = frameBytes(std::min(size, length - at));
+      if (!data) return std::nullopt;
+      Id3::Frame* read = factory.createFrame(*data, &tagHeader);
+      if (!read) break;
+      frames.append(read);
+    }
+    at += size;
+  }
+  return Id3v2Contents{header->version, FieldsOf(frames)};
 }
 
 std::optional<std::string> RenderId3v2Tag(std::string_view old, const FieldList& fields) {
@@ -334,47 +430,58 @@ std::optional<std::string> RenderId3v2Tag(std::string_view old, const FieldList&
   // A frame rendered past TagLib's rendering (see WriteField).
   std::string outside;
   // What each field read as, and the fields the render must keep reading so.
-  std::array<std::optional<std::string>, kFieldFrames.size()> shown;
+  const Shown shown = FieldsShown(tag.frameList());
   std::array<bool, kFieldFrames.size()> kept{};
   for (std::size_t i = 0; i < kFieldFrames.size(); ++i) {
-    shown[i] = FieldShown(tag, kFieldFrames[i]);
     const std::string* value = ValueOf(fields, kFieldFrames[i].key);
     kept[i] = !value || shown[i].value_or(std::string()) == *value;
     if (!kept[i]) WriteField(tag, kFieldFrames[i], *value, v4, outside);
   }
+  // The fields nobody changed that a rendering reads otherwise.
+  const auto readOtherwise = [&](const std::string& rendered) {
+    const ParsedTag check(rendered);
+    const Shown read = FieldsShown(check.tag.frameList());
+    std::array<bool, kFieldFrames.size()> otherwise{};
+    for (std::size_t i = 0; i < kFieldFrames.size(); ++i)
+      otherwise[i] = kept[i] && read[i].value_or(std::string()) != shown[i].value_or(std::string());
+    return otherwise;
+  };
   std::optional<std::string> bytes = Rendered(tag, v4, old.size(), outside);
+  if (!bytes) return std::nullopt;
   // TagLib's 2.3 rendering rewrites some frames (several TCON frames become one, genre
   // numbers references): a field nobody changed that would read otherwise is written as it
   // read.
-  bool again = false;
-  if (bytes) {
-    const ParsedTag check(*bytes);
-    for (std::size_t i = 0; i < kFieldFrames.size(); ++i) {
-      if (!kept[i] || FieldShown(check.tag, kFieldFrames[i]).value_or(std::string()) ==
-                          shown[i].value_or(std::string()))
-        continue;
-      const Id3::TextIdentificationFrame* genre = nullptr;
-      if (kFieldFrames[i].key == field::kGenre && !v4)
-        for (Id3::Frame* frame : tag.frameListMap()["TCON"]) {
+  const std::array<bool, kFieldFrames.size()> otherwise = readOtherwise(*bytes);
+  if (std::find(otherwise.begin(), otherwise.end(), true) == otherwise.end()) return bytes;
+  for (std::size_t i = 0; i < kFieldFrames.size(); ++i) {
+    if (!otherwise[i]) continue;
+    const Id3::TextIdentificationFrame* genre = nullptr;
+    if (kFieldFrames[i].key == field::kGenre && !v4)
+      for (const Id3::Frame* frame : tag.frameList())
+        if (frame->frameID() == "TCON") {
           genre = dynamic_cast<const Id3::TextIdentificationFrame*>(frame);
           break;
         }
-      if (genre) {
-        // Its values as they were: the text the field shows may read otherwise ("(14" and
-        // ")" show as "(14/)", which TagLib reads as a reference).
-        WriteGenre23(tag, TagLib::StringList(genre->fieldList()), outside);
-      } else if (shown[i]) {
-        WriteField(tag, kFieldFrames[i], *shown[i], v4, outside);
-      } else {
-        // Frames of the field that TagLib could not read as such (odd frame flags), but
-        // renders so that they would read.
-        tag.removeFrames(kFieldFrames[i].id);
-        if (kFieldFrames[i].key == field::kYear) tag.removeFrames("TYER");
-      }
-      again = true;
+    if (genre) {
+      // Its values as they were: the text the field shows may read otherwise ("(14" and
+      // ")" show as "(14/)", which TagLib reads as a reference).
+      WriteGenre23(tag, TagLib::StringList(genre->fieldList()), outside);
+    } else if (shown[i]) {
+      WriteField(tag, kFieldFrames[i], *shown[i], v4, outside);
+    } else {
+      // Frames of the field that TagLib could not read as such (odd frame flags), but
+      // renders so that they would read.
+      tag.removeFrames(kFieldFrames[i].id);
+      if (kFieldFrames[i].key == field::kYear) tag.removeFrames("TYER");
     }
   }
-  return again ? Rendered(tag, v4, old.size(), outside) : bytes;
+  bytes = Rendered(tag, v4, old.size(), outside);
+  // A tag that TagLib still renders otherwise (frames with an encoding byte ID3v2 does not
+  // know): no tag, and so no save, rather than one that would lose what a field showed.
+  if (!bytes) return std::nullopt;
+  const std::array<bool, kFieldFrames.size()> still = readOtherwise(*bytes);
+  if (std::find(still.begin(), still.end(), true) != still.end()) return std::nullopt;
+  return bytes;
 }
 
 }  // namespace marlinote

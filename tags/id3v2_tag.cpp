@@ -106,12 +106,13 @@ std::string ValueOr(const FieldList& fields, std::string_view key) {
 
 std::unique_ptr<TID3v2Tag> TID3v2Tag::ReadFrom(const std::string& path, FileSample& file) {
   const std::optional<Id3v2Header> header = ReadId3v2Header(file.Head());
-  if (!header) return nullptr;
+  // A tag that reaches past the end of its file is none, as for ReadTag.
+  if (!header || header->size > file.Size()) return nullptr;
   std::string spill;
-  const std::optional<std::string_view> bytes =
-      file.Bytes(0, static_cast<std::size_t>(header->size), spill);
-  if (!bytes) return nullptr;
-  std::optional<Id3v2Contents> contents = ParseId3v2Tag(*bytes);
+  std::optional<Id3v2Contents> contents =
+      ProbeId3v2Tag([&](std::size_t offset, std::size_t count) {
+        return file.Bytes(static_cast<std::int64_t>(offset), count, spill);
+      });
   if (!contents) return nullptr;
   auto tag = std::make_unique<TID3v2Tag>();
   tag->path_ = path;

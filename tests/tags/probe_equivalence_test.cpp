@@ -25,6 +25,7 @@
 #include "tags/tag_probe.h"
 #include "tags/tag_types.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/id3v2_maker.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/time_limit.h"
 
@@ -185,19 +186,50 @@ TEST(SortByKeys, OrdersAsWholeKeysCompare) {
   }
 }
 
-// Damage of every kind at random places of real Ogg streams and tags.
+// An ID3v2 tag as its header says: unsynchronised (flag 0x80), with an extended header (0x40).
+std::string WithFlags(std::string tag, char flags) {
+  tag[5] = flags;
+  return tag;
+}
+
+// Damage of every kind at random places of real Ogg streams and tags. The probe reads an
+// ID3v2 tag's frames of the seven fields and only the headers of the others (a picture
+// before them, one beyond the head), where ReadTag has TagLib read the whole tag.
 TEST(ProbeEquivalenceMutated, DamagedCopiesGiveTheSameObject) {
   TempDir dir;
   const bench::OggTemplate t = bench::MakeOggTemplate(3, 8000);
+  using test::MakeId3v2Tag;
+  using test::TextContent;
+  const std::string picture = std::string("\0image/png\0\x03\0", 13) + test::AudioBytes(5000, 3);
+  const std::vector<test::RawFrame> frames23 = {
+      {"TIT2", TextContent(1, "title")}, {"APIC", picture}, {"TXXX", std::string("\0k\0v", 4)},
+      {"TPE1", TextContent(0, "artist")}, {"TYER", TextContent(0, "1999")},
+      {"COMM", std::string("\0eng\0memo", 9)}, {"TCON", TextContent(0, "(145)")}};
+  const std::vector<test::RawFrame> frames24 = {
+      {"APIC", picture},
+      {"TIT2", TextContent(3, "title")},
+      {"TCON", TextContent(3, std::string("17\0J-Pop", 8))}};
   const std::vector<std::string> originals = {
       bench::OggWithComments(t, {"TITLE=a", "ARTIST=b", "COMMENT=" + std::string(300, 'c')}),
       bench::OggWithComments(t, {"TITLE=" + std::string(9000, 't')}) + bench::ApeTag({{"Title", "x"}}),
       std::string(3000, '\x80') + bench::ApeTag({{"Title", "ape"}, {"Artist", "y"}}),
       std::string(3000, '\x80') + bench::Id3v1Trailer({"id3", "a", "b", "1999", "c", 3, 17}),
+      MakeId3v2Tag(3, frames23, 200) + std::string(3000, '\x80'),
+      MakeId3v2Tag(4, frames24, 0) + std::string(3000, '\x80'),
+      WithFlags(MakeId3v2Tag(3, frames23, 20), '\x80') + std::string(3000, '\x80'),
+      WithFlags(MakeId3v2Tag(4, frames24, 20), '\x40') + std::string(3000, '\x80'),
   };
   std::mt19937 random(20240);
   const std::string path = dir.file("mutated.ogg");
-  for (int round = 0; round < 400; ++round) {
+  std::multiset<int> kinds;
+  for (const std::string& original : originals) {
+    test::WriteBytes(path, original);
+    ExpectSameObject(path);
+    kinds.insert(CreateTagForFile(path)->GetTagType());
+  }
+  EXPECT_EQ(kinds, (std::multiset<int>{kTagOgg, kTagApe, kTagApe, kTagId3v1, kTagId3v2, kTagId3v2,
+                                       kTagId3v2, kTagId3v2}));
+  for (int round = 0; round < 800; ++round) {
     std::string bytes = originals[static_cast<std::size_t>(round) % originals.size()];
     const int damage = static_cast<int>(random() % 4);
     const std::size_t at = random() % bytes.size();
