@@ -74,11 +74,13 @@ using FrameHeader = std::remove_pointer_t<FactoryBase::HeaderPointer>;
 class KeepingFrameFactory : public FactoryBase {
  protected:
   bool updateFrame(HeaderPointer header) const override {
-    static constexpr std::array<const char*, 6> kKept = {"EQUA", "RVAD", "TIME",
-                                                         "TRDA", "TSIZ", "TDAT"};
-    if (header->version() == 3)
-      for (const char* id : kKept)
-        if (header->frameID() == id) return true;
+    static constexpr std::array<std::string_view, 6> kKept = {"EQUA", "RVAD", "TIME",
+                                                              "TRDA", "TSIZ", "TDAT"};
+    if (header->version() == 3) {
+      const ByteVector frameId = header->frameID();
+      const std::string_view id(frameId.data(), frameId.size());
+      if (std::find(kKept.begin(), kKept.end(), id) != kKept.end()) return true;
+    }
     return FrameFactory::updateFrame(header);
   }
 };
@@ -194,7 +196,8 @@ using Shown = std::array<std::optional<std::string>, kFieldFrames.size()>;
 Shown FieldsShown(const Id3::FrameList& frames) {
   std::array<const Id3::Frame*, kFieldFrames.size()> first{};
   for (const Id3::Frame* frame : frames) {
-    const ByteVector id = frame->frameID();
+    const ByteVector frameId = frame->frameID();
+    const std::string_view id(frameId.data(), frameId.size());
     for (std::size_t i = 0; i < first.size(); ++i)
       if (!first[i] && id == kFieldFrames[i].id) first[i] = frame;
   }
@@ -388,26 +391,27 @@ std::optional<Id3v2Contents> ProbeId3v2Tag(const Id3v2Bytes& bytes) {
       if (!read) return std::nullopt;
       return ByteVector(read->data(), static_cast<unsigned>(read->size()));
     };
-    std::optional<ByteVector> data = frameBytes(kFrameHeaderSize);
-    if (!data) return std::nullopt;
-    if ((*data)[0] == '\0') break;  // the padding
-    FrameHeader frame(*data, version);
+    const std::optional<ByteVector> start = frameBytes(kFrameHeaderSize);
+    if (!start) return std::nullopt;
+    const char first = start->at(0);
+    if (first == '\0') break;  // the padding
+    FrameHeader frame(*start, version);
     // TagLib checks a larger 2.4 frame's size against the next frame's header (iTunes wrote
     // 2.3 sizes into 2.4 tags): such a frame is read with the rest of the tag behind it.
-    const bool rest = version == 4 && frame.frameSize() > 127;
-    if (rest) {
-      data = frameBytes(length - at);
-      if (!data) return std::nullopt;
-      frame.setData(*data, version);
+    std::optional<ByteVector> rest;
+    if (version == 4 && frame.frameSize() > 127) {
+      rest = frameBytes(length - at);
+      if (!rest) return std::nullopt;
+      frame.setData(*rest, version);
     }
     if (!TagLibTakes(frame, version, length - at)) break;
     if (HasOddFlags(frame)) return whole();
     const unsigned size = kFrameHeaderSize + frame.frameSize();
     // Only frames of the seven fields are read: their ids (2.2 ones in 2.3 tags among them)
     // begin with T or C.
-    if ((*data)[0] == 'T' || (*data)[0] == 'C') {
+    if (first == 'T' || first == 'C') {
       // TagLib takes a frame that runs up to 10 bytes past the tag, up to the tag's end.
-      if (!rest) data = frameBytes(std::min(size, length - at));
+      const std::optional<ByteVector> data = rest ? rest : frameBytes(std::min(size, length - at));
       if (!data) return std::nullopt;
       Id3::Frame* read = factory.createFrame(*data, &tagHeader);
       if (!read) break;
