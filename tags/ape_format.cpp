@@ -20,12 +20,6 @@ void AppendLe32(std::string& out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
-bool IsAscii(std::string_view text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
-
 std::string_view UpToZero(std::string_view value) { return value.substr(0, value.find('\0')); }
 
 }  // namespace

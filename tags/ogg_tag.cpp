@@ -41,6 +41,26 @@ TagField PairOf(std::string_view raw) {
   return pair;
 }
 
+// The comment a pair is written as when no read comment reads as it.
+std::string RenderedComment(const TagField& pair) {
+  std::string text(VorbisKeyFromFieldKey(pair.key));
+  text += '=';
+  text += pair.value;
+  return LocalToUtf8(text);
+}
+
+// Whether the comment `raw`, read as `pair`, would be written back as exactly its bytes
+// without them: then they need not be kept. Found without building the comment, since every
+// comment of a listed Ogg file is asked.
+bool RendersAsRead(const TagField& pair, std::string_view raw) {
+  const auto equals = raw.find('=');
+  if (equals == std::string_view::npos) return false;
+  const std::string_view key = raw.substr(0, equals);
+  const std::string_view value = raw.substr(equals + 1);
+  if (!IsAscii(key) || VorbisKeyFromFieldKey(pair.key) != key) return false;
+  return IsAscii(value) ? pair.value == value : LocalToUtf8(pair.value) == value;
+}
+
 }  // namespace
 
 TOggTag::TOggTag() : write_(WriteToStream) {}
@@ -70,18 +90,25 @@ void TOggTag::TakeComments(const std::string& path, EditorState& state) {
   path_ = path;
   const vorbis_comment& comments = *EditorComments(state);
   const auto count = static_cast<std::size_t>(comments.comments > 0 ? comments.comments : 0);
+  const auto raw = [&comments](std::size_t i) {
+    return std::string_view(comments.user_comments[i], static_cast<std::size_t>(comments.comment_lengths[i]));
+  };
   fields_.reserve(fields_.size() + 1 + count);
   fields_.push_back({field::kVendor, state.vendor});
+  bool rendersAsRead = true;
+  for (std::size_t i = 0; i < count; ++i) {
+    fields_.push_back(PairOf(raw(i)));
+    rendersAsRead = rendersAsRead && RendersAsRead(fields_.back(), raw(i));
+  }
+  // Most files' comments are written as this program writes them: their pairs give back
+  // their bytes, and keeping a copy would cost a listed file more than its texts.
+  if (rendersAsRead) return;
   std::size_t bytes = 0;
-  for (std::size_t i = 0; i < count; ++i)
-    bytes += sizeof(std::uint32_t) + static_cast<std::size_t>(comments.comment_lengths[i]);
+  for (std::size_t i = 0; i < count; ++i) bytes += sizeof(std::uint32_t) + raw(i).size();
   read_.reserve(bytes);
   for (std::size_t i = 0; i < count; ++i) {
-    const std::string_view raw(comments.user_comments[i],
-                               static_cast<std::size_t>(comments.comment_lengths[i]));
-    fields_.push_back(PairOf(raw));
-    const auto length = static_cast<std::uint32_t>(raw.size());
-    read_.append(reinterpret_cast<const char*>(&length), sizeof length).append(raw);
+    const auto length = static_cast<std::uint32_t>(raw(i).size());
+    read_.append(reinterpret_cast<const char*>(&length), sizeof length).append(raw(i));
   }
 }
 
@@ -172,10 +199,7 @@ std::vector<std::string> TOggTag::CommentsToWrite() const {
     if (same != byPair.end() && same->second.taken < same->second.comments.size()) {
       comments.push_back(read[same->second.comments[same->second.taken++]].raw);
     } else {
-      std::string text(VorbisKeyFromFieldKey(pair.key));
-      text += '=';
-      text += pair.value;
-      comments.push_back(LocalToUtf8(text));
+      comments.push_back(RenderedComment(pair));
     }
   }
   return comments;

@@ -63,7 +63,8 @@ class TOggTag : public TAbstractTag {
 
   WriteFunction write_;
   // The comments as read, each as its length (4 bytes) and its UTF-8 bytes: one block
-  // rather than a string per comment, since every listed Ogg file keeps them.
+  // rather than a string per comment, since listed Ogg files keep them. Empty where every
+  // comment is written back as it was read without them.
   std::string read_;
 };
 

@@ -119,12 +119,6 @@ void AppendUtf8(std::string& out, std::uint32_t unit) {
 
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
-bool IsAscii(std::string_view text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
-
 struct Utf8Char {
   std::uint32_t unit;
   std::size_t length;
@@ -237,6 +231,12 @@ std::string LocalToUtf8(std::string_view local) {
     ++i;
   }
   return out;
+}
+
+bool IsAscii(std::string_view text) {
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
 }
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {

@@ -11,6 +11,9 @@ namespace marlinote {
 // space; a leading byte-order mark is dropped. Never reads past the end of its text.
 std::string Utf8ToLocal(std::string_view utf8);
 
+// Whether every byte is below 0x80: such a text reads the same in UTF-8 and code page 932.
+bool IsAscii(std::string_view text);
+
 // Whether two texts are equal when ASCII letters are compared without regard to case; other
 // bytes (those of code page 932 or UTF-8 characters among them) must be equal.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);

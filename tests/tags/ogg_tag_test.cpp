@@ -165,6 +165,36 @@ TEST(OggTagWrite, CommentsNobodyChangedKeepTheirOriginalBytes) {
             (std::vector<std::string>{cafe, "ARTIST=New", "NOTE=caf !", "TITLE=Smile " + kEmoji}));
 }
 
+// Each form alone in its file, beside a comment that changes: whether its bytes are kept or
+// given back by its pair, the comment is written as it was read.
+TEST(OggTagWrite, ACommentNobodyChangedIsWrittenAsReadWhateverItsForm) {
+  const struct {
+    std::string comment;
+    std::string written;
+  } cases[] = {
+      {"TITLE=plain", "TITLE=plain"},
+      {"TITLE=\xE6\x97\xA5\xE6\x9C\xAC", "TITLE=\xE6\x97\xA5\xE6\x9C\xAC"},  // 日本
+      {"TITLE=a=b", "TITLE=a=b"},
+      {"=no key", "=no key"},
+      {"no equals sign", "=no equals sign"},
+      {"Title=mixed case", "Title=mixed case"},
+      {"NOTE=caf\xC3\xA9", "NOTE=caf\xC3\xA9"},
+      // A wave dash reads as the code page 932 character that converts back to a full-width tilde.
+      {"TITLE=\xE3\x80\x9C", "TITLE=\xE3\x80\x9C"},
+      {"\xEF\xBB\xBFTITLE=marked", "\xEF\xBB\xBFTITLE=marked"},
+  };
+  TempDir dir;
+  const std::string path = dir.file("a.ogg");
+  for (const auto& c : cases) {
+    test::WriteOggVorbis(path, {.comments = {c.comment, "ARTIST=Old"}});
+    TOggTag tag;
+    Read(tag, path);
+    tag.SetField("Artist", "New");
+    ASSERT_TRUE(tag.WriteTag()) << c.comment;
+    EXPECT_EQ(ListComments(path), (std::vector<std::string>{c.written, "ARTIST=New"})) << c.comment;
+  }
+}
+
 TEST(OggTagWrite, EveryOneOfManyCommentsKeepsItsPlaceAndItsBytes) {
   // Many equal comments among distinct ones: each written comment must be matched to its
   // own read comment, not to the first equal one.
