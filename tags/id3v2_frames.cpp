@@ -386,12 +386,13 @@ std::optional<Id3v2Contents> ProbeId3v2Tag(const Id3v2Bytes& bytes) {
   Id3::FrameList frames;
   frames.setAutoDelete(true);
   for (unsigned at = 0; at < length - kFrameHeaderSize;) {
-    const auto frameBytes = [&](unsigned count) -> std::optional<ByteVector> {
-      const std::optional<std::string_view> read = bytes(kId3v2HeaderSize + at, count);
+    // `count` bytes of the frame from `from`.
+    const auto frameBytes = [&](unsigned from, unsigned count) -> std::optional<ByteVector> {
+      const std::optional<std::string_view> read = bytes(kId3v2HeaderSize + at + from, count);
       if (!read) return std::nullopt;
       return ByteVector(read->data(), static_cast<unsigned>(read->size()));
     };
-    const std::optional<ByteVector> start = frameBytes(kFrameHeaderSize);
+    const std::optional<ByteVector> start = frameBytes(0, kFrameHeaderSize);
     if (!start) return std::nullopt;
     const char first = start->at(0);
     if (first == '\0') break;  // the padding
@@ -400,7 +401,7 @@ std::optional<Id3v2Contents> ProbeId3v2Tag(const Id3v2Bytes& bytes) {
     // 2.3 sizes into 2.4 tags): such a frame is read with the rest of the tag behind it.
     std::optional<ByteVector> rest;
     if (version == 4 && frame.frameSize() > 127) {
-      rest = frameBytes(length - at);
+      rest = frameBytes(0, length - at);
       if (!rest) return std::nullopt;
       frame.setData(*rest, version);
     }
@@ -410,9 +411,16 @@ std::optional<Id3v2Contents> ProbeId3v2Tag(const Id3v2Bytes& bytes) {
     // Only frames of the seven fields are read: their ids (2.2 ones in 2.3 tags among them)
     // begin with T or C.
     if (first == 'T' || first == 'C') {
-      // TagLib takes a frame that runs up to 10 bytes past the tag, up to the tag's end.
-      const std::optional<ByteVector> data = rest ? rest : frameBytes(std::min(size, length - at));
-      if (!data) return std::nullopt;
+      // TagLib takes a frame that runs up to 10 bytes past the tag, up to the tag's end. The
+      // header is in hand: only the body is read, one read for a frame beyond the sample.
+      std::optional<ByteVector> data = rest;
+      if (!data) {
+        const std::optional<ByteVector> body =
+            frameBytes(kFrameHeaderSize, std::min(size, length - at) - kFrameHeaderSize);
+        if (!body) return std::nullopt;
+        data = *start;
+        data->append(*body);
+      }
       Id3::Frame* read = factory.createFrame(*data, &tagHeader);
       if (!read) break;
       frames.append(read);
@@ -459,13 +467,10 @@ std::optional<std::string> RenderId3v2Tag(std::string_view old, const FieldList&
   if (std::find(otherwise.begin(), otherwise.end(), true) == otherwise.end()) return bytes;
   for (std::size_t i = 0; i < kFieldFrames.size(); ++i) {
     if (!otherwise[i]) continue;
-    const Id3::TextIdentificationFrame* genre = nullptr;
-    if (kFieldFrames[i].key == field::kGenre && !v4)
-      for (const Id3::Frame* frame : tag.frameList())
-        if (frame->frameID() == "TCON") {
-          genre = dynamic_cast<const Id3::TextIdentificationFrame*>(frame);
-          break;
-        }
+    const Id3::FrameList& genres = tag.frameListMap()["TCON"];
+    const auto* genre = kFieldFrames[i].key == field::kGenre && !v4 && !genres.isEmpty()
+                            ? dynamic_cast<const Id3::TextIdentificationFrame*>(genres.front())
+                            : nullptr;
     if (genre) {
       // Its values as they were: the text the field shows may read otherwise ("(14" and
       // ")" show as "(14/)", which TagLib reads as a reference).

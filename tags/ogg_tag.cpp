@@ -50,8 +50,9 @@ std::string RenderedComment(const TagField& pair) {
 }
 
 // Whether the comment `raw`, read as `pair`, would be written back as exactly its bytes
-// without them: then they need not be kept. Found without building the comment, since every
-// comment of a listed Ogg file is asked.
+// without them: then they need not be kept. The same as RenderedComment(pair) == raw, found
+// without building the comment: every comment of a listed Ogg file is asked, and building
+// them cost a folder scan 5,000 instructions per Ogg file more.
 bool RendersAsRead(const TagField& pair, std::string_view raw) {
   const auto equals = raw.find('=');
   if (equals == std::string_view::npos) return false;
